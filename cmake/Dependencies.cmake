@@ -1,0 +1,59 @@
+# Every dependency comes from Debian's packages (scripts/setup.sh installs
+# them). The Windows build compiles what it needs from Debian's sources.
+
+# fmt, header-only in both builds. Only fmt's own folder is put on the include
+# path, never the whole of /usr/include (the Windows build must not see it).
+set(KIVREN_FMT_INCLUDE /usr/include/fmt)
+if(NOT EXISTS ${KIVREN_FMT_INCLUDE}/format.h)
+    message(FATAL_ERROR "fmt headers not found in ${KIVREN_FMT_INCLUDE}: run scripts/setup.sh (package libfmt-dev)")
+endif()
+set(kivren_fmt_root ${CMAKE_BINARY_DIR}/third_party/include)
+file(MAKE_DIRECTORY ${kivren_fmt_root})
+file(CREATE_LINK ${KIVREN_FMT_INCLUDE} ${kivren_fmt_root}/fmt SYMBOLIC)
+add_library(kivren_fmt INTERFACE)
+target_include_directories(kivren_fmt SYSTEM INTERFACE ${kivren_fmt_root})
+target_compile_definitions(kivren_fmt INTERFACE FMT_HEADER_ONLY=1)
+
+# Dear ImGui 1.86.
+if(WIN32)
+    set(KIVREN_IMGUI_SRC ${CMAKE_SOURCE_DIR}/deps/imgui)
+    if(NOT EXISTS ${KIVREN_IMGUI_SRC}/imgui.cpp)
+        message(FATAL_ERROR "Dear ImGui sources not found in ${KIVREN_IMGUI_SRC}: run scripts/setup.sh (it fetches Debian's source package imgui)")
+    endif()
+    add_library(kivren_imgui STATIC
+        ${KIVREN_IMGUI_SRC}/imgui.cpp ${KIVREN_IMGUI_SRC}/imgui_draw.cpp
+        ${KIVREN_IMGUI_SRC}/imgui_tables.cpp ${KIVREN_IMGUI_SRC}/imgui_widgets.cpp)
+    target_include_directories(kivren_imgui SYSTEM PUBLIC ${KIVREN_IMGUI_SRC})
+    target_compile_options(kivren_imgui PRIVATE -w)
+else()
+    # Debian's libimgui-dev, built against Debian's stb (pkg-config names both).
+    find_package(PkgConfig REQUIRED)
+    pkg_check_modules(KIVREN_IMGUI IMPORTED_TARGET imgui)
+    if(NOT KIVREN_IMGUI_FOUND)
+        message(FATAL_ERROR "Dear ImGui not found: run scripts/setup.sh (package libimgui-dev)")
+    endif()
+    add_library(kivren_imgui INTERFACE)
+    target_link_libraries(kivren_imgui INTERFACE PkgConfig::KIVREN_IMGUI)
+endif()
+
+# GoogleTest: Debian's package natively, its sources for the Windows build.
+if(KIVREN_BUILD_TESTS)
+    if(WIN32)
+        if(NOT EXISTS /usr/src/googletest/CMakeLists.txt)
+            message(FATAL_ERROR "GoogleTest sources not found in /usr/src/googletest: run scripts/setup.sh (package googletest)")
+        endif()
+        set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+        set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+        add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+        add_library(kivren_gtest INTERFACE)
+        target_link_libraries(kivren_gtest INTERFACE gtest gmock)
+    else()
+        find_package(GTest REQUIRED)
+        add_library(kivren_gtest INTERFACE)
+        target_link_libraries(kivren_gtest INTERFACE GTest::gtest GTest::gmock)
+    endif()
+endif()
+
+if(KIVREN_BUILD_BENCH AND NOT WIN32)
+    find_package(benchmark REQUIRED)
+endif()

@@ -1,0 +1,30 @@
+# Warnings are errors on our own code; third-party code is included as SYSTEM.
+function(kivren_warnings target)
+    target_compile_options(${target} PRIVATE
+        -Wall -Wextra -Wpedantic -Werror
+        -Wshadow -Wcast-align -Wunused -Woverloaded-virtual
+        -Wnull-dereference -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough)
+endfunction()
+
+# Adds the platform half of a "name.h / name_win32.cpp / name_posix.cpp" trio.
+function(kivren_platform_sources target)
+    foreach(base IN LISTS ARGN)
+        target_sources(${target} PRIVATE ${base}_${KIVREN_PLATFORM}.cpp)
+    endforeach()
+endfunction()
+
+# One test program per subsystem group: GoogleTest with our own main (which
+# makes crashes fail fast under Wine), registered with ctest. Windows programs
+# run through CMAKE_CROSSCOMPILING_EMULATOR (wine).
+#   kivren_add_test(NAME name SOURCES a.cpp ... [LIBS lib ...] [LABELS l ...] [TIMEOUT s])
+function(kivren_add_test)
+    cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    kivren_warnings(${T_NAME})
+    target_link_libraries(${T_NAME} PRIVATE kivren_test_support ${T_LIBS})
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 300)
+    endif()
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${KIVREN_PLATFORM};${T_LABELS}")
+endfunction()

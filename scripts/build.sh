@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds the native configuration (build/native: plugin, stand-ins, tests and
+# benchmarks, with AddressSanitizer and UndefinedBehaviorSanitizer) and the
+# Windows one (build/windows: Kivren2.dll and the Windows test programs).
+#   scripts/build.sh [native|windows|all]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+what=${1:-all}
+jobs=$(nproc)
+
+need() {
+    if ! command -v "$1" >/dev/null 2>&1; then
+        echo "build.sh: '$1' not found: install the Debian package $2 (scripts/setup.sh installs everything)" >&2
+        exit 1
+    fi
+}
+need cmake cmake
+need ninja ninja-build
+
+build_native() {
+    need g++ g++
+    cmake -S "$here" -B "$here/build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIVREN_SANITIZE=ON
+    cmake --build "$here/build/native" -j "$jobs"
+}
+
+build_windows() {
+    need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
+    if [ ! -f "$here/deps/imgui/imgui.cpp" ]; then
+        echo "build.sh: Dear ImGui sources missing in deps/imgui: run scripts/setup.sh (it fetches Debian's source package imgui)" >&2
+        exit 1
+    fi
+    cmake -S "$here" -B "$here/build/windows" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-mingw64.cmake"
+    cmake --build "$here/build/windows" -j "$jobs"
+}
+
+case "$what" in
+native) build_native ;;
+windows) build_windows ;;
+all) build_native; build_windows ;;
+*) echo "usage: scripts/build.sh [native|windows|all]" >&2; exit 2 ;;
+esac

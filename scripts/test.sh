@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the native suite (ctest, sanitizers on) and the
+# Windows suite (ctest running the Windows programs under Wine, with a Wine
+# prefix of its own inside the build folder and an Xvfb display that this
+# script starts and stops). A suite that cannot run is a failure.
+#   scripts/test.sh [native|windows|all]
+set -uo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+what=${1:-all}
+jobs=$(nproc)
+
+fail() { echo "test.sh: $*" >&2; exit 1; }
+need() { command -v "$1" >/dev/null 2>&1 || fail "'$1' not found: install the Debian package $2 (scripts/setup.sh installs everything)"; }
+
+need cmake cmake
+need ctest cmake
+need ffmpeg ffmpeg
+need ffprobe ffmpeg
+if [ "$what" != native ]; then
+    need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
+    need wine "wine and wine64"
+    need wineserver "wine and wine64"
+    need Xvfb xvfb
+fi
+
+status=0
+
+run_native() {
+    "$here/scripts/build.sh" native || fail "native build failed"
+    echo "=== native tests ==="
+    (cd "$here/build/native" && ctest --output-on-failure -j "$jobs") || status=1
+}
+
+xvfb_pid=""
+stop_windows_helpers() {
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1
+    xvfb_pid=""
+}
+
+run_windows() {
+    "$here/scripts/build.sh" windows || fail "Windows build failed"
+    export WINEPREFIX="$here/build/windows/wineprefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    # A display for the whole suite: Direct3D and windows need one, and a
+    # wineserver started without one poisons later runs.
+    local display=99
+    while [ -e "/tmp/.X${display}-lock" ]; do display=$((display + 1)); done
+    Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    trap stop_windows_helpers EXIT
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+    [ -e "/tmp/.X11-unix/X$display" ] || fail "Xvfb did not start on display :$display"
+    export DISPLAY=":$display"
+    wineserver -k >/dev/null 2>&1 || true
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "=== creating the Wine prefix (first run only) ==="
+        wineboot -i >/dev/null 2>&1 || fail "wineboot could not create the Wine prefix in $WINEPREFIX"
+        wineserver -w
+    fi
+    echo "=== Windows tests (Wine) ==="
+    (cd "$here/build/windows" && ctest --output-on-failure -j "$jobs") || status=1
+    stop_windows_helpers
+}
+
+case "$what" in
+native) run_native ;;
+windows) run_windows ;;
+all) run_native; run_windows ;;
+*) echo "usage: scripts/test.sh [native|windows|all]" >&2; exit 2 ;;
+esac
+exit $status

@@ -1,0 +1,85 @@
+// The plugin object's life: construction, the ordered start-up in onLoad and
+// the release in onUnload.
+#include "core/kivren.h"
+
+#include "core/host_guard.h"
+
+#include <d3d11.h>
+#include <fmt/format.h>
+
+Kivren::Kivren() = default;
+
+Kivren::~Kivren() {
+    // A writer still running here would terminate the process when its thread
+    // object goes; end it after it has written what is queued.
+    if (writerThread.joinable()) {
+        {
+            std::lock_guard lock(queueMutex);
+            writerRunning.store(false);
+        }
+        queueReady.notify_all();
+        writerThread.join();
+    }
+}
+
+void reportHostCallFailure(Kivren& plugin, const char* what, const char* reason) noexcept {
+    try {
+        plugin.consoleLine(fmt::format("{} failed: {}", what, reason));
+    } catch (...) {
+        // The console itself failed; there is nowhere left to report to.
+    }
+}
+
+void Kivren::consoleLine(const std::string& text) {
+    if (cvarManager)
+        cvarManager->log(text);
+}
+
+void Kivren::onLoad() {
+    guardHostCall(*this, "onLoad", [this] {
+        recordPath = std::make_shared<std::string>("C:\\Kivren");
+        recordName = std::make_shared<std::string>("video");
+        recordDepth = std::make_shared<bool>(true);
+        recordNormal = std::make_shared<bool>(false);
+        recordCustomPass = std::make_shared<bool>(false);
+        previewCustomPass = std::make_shared<bool>(false);
+        recordFrameData = std::make_shared<bool>(true);
+        debugModelsMode = std::make_shared<bool>(false);
+        videoFps = std::make_shared<std::int32_t>(30);
+        ffmpegPath = std::make_shared<std::string>("ffmpeg");
+
+        highlightColour = {1.0f, 0.0f, 1.0f};
+
+        installInterception();
+
+        gameWrapper->RegisterDrawable([this](CanvasWrapper canvas) { sampleFrame(canvas); });
+
+        registerConsoleVariables();
+        // settingsChanged is attached by now, so every value that the file
+        // restores is saved again at once.
+        loadSettings();
+        registerConsoleCommands();
+        // A user's own configuration runs last, once everything exists.
+        cvarManager->executeCommand("exec kivren/default.cfg", true);
+    });
+}
+
+void Kivren::onUnload() {
+    guardHostCall(*this, "onUnload", [this] {
+        // From here on no draw reaches the plugin.
+        removeInterception();
+        releaseGraphicsObjects();
+    });
+}
+
+// The members keep their values: the destructor releases none of them again.
+void Kivren::releaseGraphicsObjects() {
+    if (highlightShader)
+        highlightShader->Release();
+    if (gameDevice)
+        gameDevice->Release();
+    for (auto& [hash, shader] : idPassShaders) {
+        if (shader)
+            shader->Release();
+    }
+}

@@ -1,0 +1,136 @@
+#pragma once
+// The plugin object: one per process, owned by pluginInstance. It holds every
+// piece of the plugin's state; the host, ReShade and the draw interception
+// reach it from their own threads (see the comments on each group).
+
+#include "bakkesmod/plugin/PluginSettingsWindow.h"
+#include "bakkesmod/plugin/bakkesmodplugin.h"
+#include "idpass/mesh_key.h"
+#include "recording/recording_types.h"
+#include "reshade/reshade_api.hpp"
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+struct ID3D11Device;
+struct ID3D11DeviceContext;
+struct ID3D11PixelShader;
+
+class Kivren final : public BakkesMod::Plugin::BakkesModPlugin,
+                     public BakkesMod::Plugin::PluginSettingsWindow {
+public:
+    Kivren();
+    ~Kivren() override;
+    Kivren(const Kivren&) = delete;
+    Kivren& operator=(const Kivren&) = delete;
+
+    // Host lifecycle, called one after another on the host's thread.
+    void onLoad() override;
+    void onUnload() override;
+
+    // Settings page (host's interface thread).
+    void drawSettingsPage() override;
+    std::string settingsPageTitle() override;
+    void adoptUiContext(std::uintptr_t ctx) override;
+
+    // Settings persistence.
+    void saveSettings();
+    void loadSettings();
+
+    // ReShade events, on the presenting thread.
+    void updateEffectsEnabled(reshade::api::effect_runtime* runtime);
+    void captureCustomPass(reshade::api::effect_runtime* runtime, reshade::api::resource_view rtv);
+    void processFrame(reshade::api::effect_runtime* runtime, reshade::api::resource_view rtv);
+
+    // Host drawable, once per game frame.
+    void sampleFrame(CanvasWrapper canvas);
+
+    // Every indexed draw of the game, on its render thread.
+    void onDrawIndexed(ID3D11DeviceContext* context);
+
+    // ---- Host and settings state --------------------------------------------
+    std::atomic<bool> effectsEnabled{true};
+    // Bound to the console variables: the host writes, everyone else reads.
+    std::shared_ptr<std::string> recordPath;
+    std::shared_ptr<std::string> recordName;
+    std::shared_ptr<bool> recordDepth;
+    std::shared_ptr<bool> recordFrameData;
+    std::shared_ptr<bool> recordNormal;
+    std::shared_ptr<bool> recordCustomPass;
+    std::shared_ptr<bool> previewCustomPass;
+    std::shared_ptr<bool> debugModelsMode;
+    std::shared_ptr<std::int32_t> videoFps;
+    std::shared_ptr<std::string> ffmpegPath;
+    std::string frameRecord;
+    // Written on the host's game thread, copied on the presenting thread.
+    std::mutex frameRecordMutex;
+    std::atomic<bool> recordRequested{false};
+    bool customTurn = false;
+    std::atomic<bool> inReplay{false};
+
+    // ---- Recording session (one at a time, presenting thread) ----------------
+    std::array<reshade::api::resource, passCount> readbackTextures{};
+    std::uint32_t frameWidth = 0;
+    std::uint32_t frameHeight = 0;
+    std::ofstream frameDataFile;
+    std::int64_t recordingStart = 0; // steady clock, nanoseconds
+    std::array<EncoderProcess, passCount> encoders{};
+    std::int32_t frameCount = 0;
+    std::atomic<std::int32_t> measuredFps{0};
+    std::int64_t lastFrameTime = 0; // steady clock, nanoseconds
+    std::string customPixelFormat = "bgra";
+    std::deque<PendingFrame> frameQueue;
+    std::mutex queueMutex;
+    std::condition_variable queueReady;
+    std::thread writerThread;
+    std::atomic<bool> writerRunning{false};
+    std::array<reshade::api::resource_view, 3> passTextureViews{};
+
+    // ---- ID pass and debug-models state ---------------------------------------
+    IdColour highlightColour{1.0f, 0.0f, 1.0f};
+    ID3D11PixelShader* highlightShader = nullptr;
+    std::mutex shaderMutex;
+    ID3D11Device* gameDevice = nullptr;
+    MeshKey selectedMesh{};
+    std::unordered_set<MeshKey, MeshKeyHasher> seenMeshes;
+    std::mutex debugMutex;
+    std::unordered_set<MeshHash> idPassMeshes;
+    std::unordered_map<MeshHash, IdColour> idPassColours;
+    std::unordered_map<MeshHash, ID3D11PixelShader*> idPassShaders;
+    // Always taken last when two locks are held.
+    std::mutex idPassMutex;
+
+    // ---- Console (host's thread) ------------------------------------------------
+    void registerConsoleVariables();
+    void registerConsoleCommands();
+    void settingsChanged();
+    void commandStart(const std::vector<std::string>& words);
+    void commandStop(const std::vector<std::string>& words);
+
+    // ID pass commands, after their word counts were checked.
+    void stepDebugModel(bool forward);
+    void addSelectedMesh();
+    void addMeshHash(const std::string& word);
+    void saveIdPass(const std::string& name);
+    void setHighlightFromWord(const std::string& word);
+    void clearIdPass();
+
+    // Writes one line into the host's console (no prefix).
+    void consoleLine(const std::string& text);
+
+private:
+    void installInterception();
+    void removeInterception();
+    void releaseGraphicsObjects();
+};

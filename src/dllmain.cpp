@@ -1,0 +1,106 @@
+// What the host and ReShade see of the library: the exported plugin record,
+// getPlugin and deleteMe, and the registration with ReShade.
+#include "dllmain.h"
+
+#include "core/host_guard.h"
+#include "core/kivren.h"
+#include "core/module.h"
+#include "core/plugin_instance.h"
+#include "core/reshade_log.h"
+#include "reshade/reshade.hpp"
+
+#define KIVREN_EXPORT extern "C" BAKKESMOD_PLUGIN_EXPORT
+
+namespace {
+const char pluginName[] = "Kivren2";
+}
+
+KIVREN_EXPORT void* getPlugin();
+KIVREN_EXPORT void deleteMe();
+
+// Data definitions sit in a linkage block: "extern" with an initialiser
+// would only declare them.
+extern "C" {
+BAKKESMOD_PLUGIN_EXPORT BakkesMod::Plugin::PluginInfo exports = {
+    BAKKESMOD_PLUGIN_API_VERSION, "src/dllmain.cpp", "Kivren", pluginName, "2.0.0",
+    PLUGINTYPE_FREEPLAY,          &getPlugin,        &deleteMe,
+};
+BAKKESMOD_PLUGIN_EXPORT const char* NAME = pluginName;
+BAKKESMOD_PLUGIN_EXPORT const char* DESCRIPTION =
+    "Kivren2 is a plugin for bakkesmod that allows you to record multiple passes (screen, "
+    "depth map, normal map and a custom pass) and the camera. This ensures that they are "
+    "lined up properly without having to re-record.";
+}
+
+KIVREN_EXPORT void* getPlugin() {
+    try {
+        createPluginInstance();
+    } catch (...) {
+        // Out of memory: the host gets an empty owner and loads nothing.
+    }
+    return &pluginInstance;
+}
+
+KIVREN_EXPORT void deleteMe() { releasePluginInstance(); }
+
+namespace {
+
+// ReShade calls these on the thread that presents frames. Each takes a share
+// of the object, so that an event arriving while (or after) the host deletes
+// the object finds either a live object or none.
+void onPresent(reshade::api::effect_runtime* runtime) {
+    if (auto plugin = acquirePluginInstance())
+        guardHostCall(*plugin, "reshade_present", [&] { plugin->updateEffectsEnabled(runtime); });
+}
+
+void onBeginEffects(reshade::api::effect_runtime* runtime, reshade::api::command_list*,
+                    reshade::api::resource_view rtv, reshade::api::resource_view) {
+    if (auto plugin = acquirePluginInstance())
+        guardHostCall(*plugin, "reshade_begin_effects",
+                      [&] { plugin->captureCustomPass(runtime, rtv); });
+}
+
+void onFinishEffects(reshade::api::effect_runtime* runtime, reshade::api::command_list*,
+                     reshade::api::resource_view rtv, reshade::api::resource_view) {
+    if (auto plugin = acquirePluginInstance())
+        guardHostCall(*plugin, "reshade_finish_effects",
+                      [&] { plugin->processFrame(runtime, rtv); });
+}
+
+// Each event's registration looks "ReShadeRegisterEvent" up once for the life
+// of the process, under its own thread-safe initialisation.
+template <reshade::addon_event Event> void registerEvent(HMODULE reshadeModule, void* callback) {
+    static const auto registerEventFn = reinterpret_cast<ReShadeRegisterEventFn>(
+        moduleExport(reshadeModule, "ReShadeRegisterEvent"));
+    if (registerEventFn)
+        registerEventFn(Event, callback);
+}
+
+} // namespace
+
+bool libraryAttach(HMODULE self) noexcept {
+    setOwnModule(self);
+    HMODULE reshadeModule = findReShadeModule();
+    if (!reshadeModule)
+        return false;
+    auto registerAddon = reinterpret_cast<ReShadeRegisterAddonFn>(
+        moduleExport(reshadeModule, "ReShadeRegisterAddon"));
+    if (!registerAddon || !registerAddon(self, reshade::addonApiVersion))
+        return false;
+    registerEvent<reshade::addon_event::reshade_present>(
+        reshadeModule, reinterpret_cast<void*>(&onPresent));
+    registerEvent<reshade::addon_event::reshade_begin_effects>(
+        reshadeModule, reinterpret_cast<void*>(&onBeginEffects));
+    registerEvent<reshade::addon_event::reshade_finish_effects>(
+        reshadeModule, reinterpret_cast<void*>(&onFinishEffects));
+    return true;
+}
+
+void libraryDetach(HMODULE self) noexcept {
+    if (HMODULE reshadeModule = findReShadeModule()) {
+        auto unregisterAddon = reinterpret_cast<ReShadeUnregisterAddonFn>(
+            moduleExport(reshadeModule, "ReShadeUnregisterAddon"));
+        if (unregisterAddon)
+            unregisterAddon(self);
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Inline hook engine: redirects an x86-64 function to a detour by overwriting
+// its first bytes with a jump, and keeps a trampoline through which the
+// original function can still be called. Process-wide; every operation is
+// serialised internally, so any thread may call these.
+
+#include <cstdint>
+
+enum HookStatus : int32_t {
+    HookOk = 0,
+    HookNotInitialized = 2,
+    HookAlreadyCreated = 3,
+    HookNotCreated = 4,
+    HookAlreadyEnabled = 5,
+    HookNotExecutable = 7,
+    HookUnsupportedFunction = 8,
+    HookMemoryAlloc = 9,
+    HookMemoryProtect = 10,
+};
+
+// Passed to disableHook to switch off every hook that is in place.
+inline void* const allHooks = nullptr;
+
+// Creates the engine's private heap; harmless to call again.
+HookStatus initHookEngine();
+
+// Builds the trampoline for `target` and records the hook, switched off. On
+// HookOk, *trampolineOut receives the address through which the unhooked
+// function stays callable; it is valid for the life of the process.
+HookStatus createHook(void* target, void* detour, void** trampolineOut);
+
+// Writes the jump to the detour at `target`.
+HookStatus enableHook(void* target);
+
+// Removes the jump of every hook that is in place; `target` must be allHooks.
+HookStatus disableHook(void* target);
