@@ -288,7 +288,7 @@ size_t immediateSize(ImmKind kind, const DecodedInstruction& out) {
     case ImmKind::IwIb:
         return 3;
     case ImmKind::Iz:
-        return out.operandSize16 ? 2 : 4;
+        return out.operandSize16 && (out.rex & 0x08) == 0 ? 2 : 4;
     case ImmKind::Jz:
         return 4;
     case ImmKind::Iv:
