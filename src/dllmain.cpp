@@ -22,7 +22,7 @@ KIVREN_EXPORT void deleteMe();
 // would only declare them.
 extern "C" {
 BAKKESMOD_PLUGIN_EXPORT BakkesMod::Plugin::PluginInfo exports = {
-    BAKKESMOD_PLUGIN_API_VERSION, "src/dllmain.cpp", "Kivren", pluginName, "2.0.0",
+    BAKKESMOD_PLUGIN_API_VERSION, "src/dllmain.cpp", "Kivren",  pluginName, "2.0.0",
     PLUGINTYPE_FREEPLAY,          &getPlugin,        &deleteMe,
 };
 BAKKESMOD_PLUGIN_EXPORT const char* NAME = pluginName;
@@ -41,7 +41,9 @@ KIVREN_EXPORT void* getPlugin() {
     return &pluginInstance;
 }
 
-KIVREN_EXPORT void deleteMe() { releasePluginInstance(); }
+KIVREN_EXPORT void deleteMe() {
+    releasePluginInstance();
+}
 
 namespace {
 
@@ -87,8 +89,8 @@ bool libraryAttach(HMODULE self) noexcept {
         moduleExport(reshadeModule, "ReShadeRegisterAddon"));
     if (!registerAddon || !registerAddon(self, reshade::addonApiVersion))
         return false;
-    registerEvent<reshade::addon_event::reshade_present>(
-        reshadeModule, reinterpret_cast<void*>(&onPresent));
+    registerEvent<reshade::addon_event::reshade_present>(reshadeModule,
+                                                         reinterpret_cast<void*>(&onPresent));
     registerEvent<reshade::addon_event::reshade_begin_effects>(
         reshadeModule, reinterpret_cast<void*>(&onBeginEffects));
     registerEvent<reshade::addon_event::reshade_finish_effects>(

@@ -16,7 +16,8 @@ namespace {
 
 int usage(const char* message) {
     std::fprintf(stderr, "kivren-host: %s\n", message);
-    std::fprintf(stderr, "usage: kivren-host [--plugin FILE] [--root FOLDER] [--replay] [SCRIPT.cfg]\n");
+    std::fprintf(stderr,
+                 "usage: kivren-host [--plugin FILE] [--root FOLDER] [--replay] [SCRIPT.cfg]\n");
     return 2;
 }
 

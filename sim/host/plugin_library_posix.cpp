@@ -8,7 +8,9 @@ using EntryFn = int (*)(HMODULE, unsigned long, void*);
 constexpr unsigned long processDetach = 0;
 constexpr unsigned long processAttach = 1;
 
-EntryFn entryOf(void* handle) { return reinterpret_cast<EntryFn>(dlsym(handle, "DllMain")); }
+EntryFn entryOf(void* handle) {
+    return reinterpret_cast<EntryFn>(dlsym(handle, "DllMain"));
+}
 } // namespace
 
 std::unique_ptr<PluginLibrary> PluginLibrary::load(const std::filesystem::path& path,

@@ -15,7 +15,9 @@ std::unique_ptr<PluginLibrary> PluginLibrary::load(const std::filesystem::path& 
     return std::unique_ptr<PluginLibrary>(new PluginLibrary(handle));
 }
 
-PluginLibrary::~PluginLibrary() { FreeLibrary(handle_); }
+PluginLibrary::~PluginLibrary() {
+    FreeLibrary(handle_);
+}
 
 void* PluginLibrary::symbol(const char* name) const {
     return reinterpret_cast<void*>(GetProcAddress(handle_, name));
@@ -27,4 +29,6 @@ std::filesystem::path executableFolder() {
     return std::filesystem::path(std::wstring(buffer, length)).parent_path();
 }
 
-std::filesystem::path libraryFileName(const std::string& baseName) { return baseName + ".dll"; }
+std::filesystem::path libraryFileName(const std::string& baseName) {
+    return baseName + ".dll";
+}

@@ -25,8 +25,12 @@ StandInReShade::StandInReShade() {
         throw std::runtime_error("the stand-in ReShade module lacks its control exports");
 }
 
-void StandInReShade::reset() { reset_(); }
-void StandInReShade::refuseAddons(bool refuse) { refuse_(refuse ? 1 : 0); }
+void StandInReShade::reset() {
+    reset_();
+}
+void StandInReShade::refuseAddons(bool refuse) {
+    refuse_(refuse ? 1 : 0);
+}
 
 std::vector<std::string> StandInReShade::journal() const {
     std::string text(journal_(nullptr, 0) + 1, '\0');

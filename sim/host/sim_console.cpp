@@ -13,7 +13,9 @@ constexpr int maxExecDepth = 16;
 
 SimConsole::SimConsole(std::filesystem::path cfgFolder) : cfgFolder_(std::move(cfgFolder)) {}
 
-SimConsole::~SimConsole() { removeAll(); }
+SimConsole::~SimConsole() {
+    removeAll();
+}
 
 std::shared_ptr<sdk_backend::CVar>
 SimConsole::registerCvar(const std::string& name, const std::string& defaultValue,
@@ -26,8 +28,8 @@ SimConsole::registerCvar(const std::string& name, const std::string& defaultValu
     auto cvar = std::make_shared<SimCVar>(*this, name, defaultValue, hasMin, min, hasMax, max);
     cvars_[name] = cvar;
     cvarOrder_.push_back(name);
-    infos_[name] = {name, defaultValue, description, searchable, hasMin, hasMax, saveToCfg,
-                    min,  max};
+    infos_[name] = {name,   defaultValue, description, searchable, hasMin,
+                    hasMax, saveToCfg,    min,         max};
     return cvar;
 }
 

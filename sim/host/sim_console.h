@@ -25,9 +25,8 @@ public:
     // sdk_backend::CVarManager
     std::shared_ptr<sdk_backend::CVar> registerCvar(const std::string& name,
                                                     const std::string& defaultValue,
-                                                    const std::string& description,
-                                                    bool searchable, bool hasMin, float min,
-                                                    bool hasMax, float max,
+                                                    const std::string& description, bool searchable,
+                                                    bool hasMin, float min, bool hasMax, float max,
                                                     bool saveToCfg) override;
     void registerNotifier(const std::string& name,
                           std::function<void(std::vector<std::string>)> notifier,

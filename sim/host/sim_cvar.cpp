@@ -21,9 +21,15 @@ float SimCVar::numeric() const {
     return std::strtof(value_.c_str(), nullptr);
 }
 
-int SimCVar::intValue() const { return static_cast<int>(numeric()); }
-float SimCVar::floatValue() const { return numeric(); }
-bool SimCVar::boolValue() const { return numeric() != 0.0f; }
+int SimCVar::intValue() const {
+    return static_cast<int>(numeric());
+}
+float SimCVar::floatValue() const {
+    return numeric();
+}
+bool SimCVar::boolValue() const {
+    return numeric() != 0.0f;
+}
 
 void SimCVar::setValue(const std::string& value) {
     std::string oldValue;
@@ -53,8 +59,12 @@ void SimCVar::setValue(const std::string& value) {
         handler(oldValue, CVarWrapper(shared_from_this()));
 }
 
-void SimCVar::setValue(int value) { setValue(std::to_string(value)); }
-void SimCVar::setValue(float value) { setValue(fmt::format("{}", value)); }
+void SimCVar::setValue(int value) {
+    setValue(std::to_string(value));
+}
+void SimCVar::setValue(float value) {
+    setValue(fmt::format("{}", value));
+}
 
 void SimCVar::writeBinding(const Binding& binding) const {
     const float number = std::strtof(value_.c_str(), nullptr);

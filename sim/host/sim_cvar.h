@@ -15,8 +15,8 @@ class SimConsole;
 
 class SimCVar : public sdk_backend::CVar, public std::enable_shared_from_this<SimCVar> {
 public:
-    SimCVar(SimConsole& console, std::string name, std::string defaultValue, bool hasMin,
-            float min, bool hasMax, float max);
+    SimCVar(SimConsole& console, std::string name, std::string defaultValue, bool hasMin, float min,
+            bool hasMax, float max);
 
     std::string name() const override { return name_; }
     std::string stringValue() const override;

@@ -49,19 +49,23 @@ bool SimHost::loadPlugin(const std::filesystem::path& library, std::string* erro
     return true;
 }
 
+void SimHost::stopPlugin() {
+    if (!plugin_)
+        return;
+    using BakkesMod::Plugin::PluginInfo;
+    plugin_->onUnload();
+    // The plugin's handlers go while its code is still mapped.
+    game_->unregisterDrawables();
+    console_->removeAll();
+    const auto* info = static_cast<const PluginInfo*>(library_->symbol("exports"));
+    info->deleteFunc();
+    plugin_.reset();
+}
+
 void SimHost::unloadPlugin() {
     if (!library_)
         return;
-    using BakkesMod::Plugin::PluginInfo;
-    if (plugin_) {
-        plugin_->onUnload();
-        // The plugin's handlers go while its code is still mapped.
-        game_->unregisterDrawables();
-        console_->removeAll();
-        const auto* info = static_cast<const PluginInfo*>(library_->symbol("exports"));
-        info->deleteFunc();
-        plugin_.reset();
-    }
+    stopPlugin();
     library_.reset();
 }
 

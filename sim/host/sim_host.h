@@ -26,7 +26,9 @@ public:
     void startPlugin();
     // mapPlugin then startPlugin.
     bool loadPlugin(const std::filesystem::path& library, std::string* error = nullptr);
-    // onUnload, the plugin's registrations forgotten, deleteMe, unmap.
+    // onUnload, the plugin's registrations forgotten, deleteMe; the library stays mapped.
+    void stopPlugin();
+    // stopPlugin then unmap.
     void unloadPlugin();
 
     bool pluginMapped() const { return library_ != nullptr; }

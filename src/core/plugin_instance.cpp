@@ -54,4 +54,6 @@ std::shared_ptr<Kivren> acquirePluginInstance() {
     return pluginInstance;
 }
 
-Kivren* pluginObject() noexcept { return storedPointer.load(std::memory_order_acquire); }
+Kivren* pluginObject() noexcept {
+    return storedPointer.load(std::memory_order_acquire);
+}

@@ -9,8 +9,12 @@ namespace {
 std::atomic<HMODULE> ownModuleHandle{nullptr};
 }
 
-void setOwnModule(HMODULE module) noexcept { ownModuleHandle.store(module); }
-HMODULE ownModule() noexcept { return ownModuleHandle.load(); }
+void setOwnModule(HMODULE module) noexcept {
+    ownModuleHandle.store(module);
+}
+HMODULE ownModule() noexcept {
+    return ownModuleHandle.load();
+}
 
 void logToReShade(int level, const std::string& text) noexcept {
     static const auto logMessage = [] {

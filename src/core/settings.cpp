@@ -18,7 +18,9 @@ namespace {
 // one a Windows text-mode stream writes.
 constexpr const char* lineEnd = "\r\n";
 
-fs::path settingsFolder(GameWrapper& game) { return game.GetDataFolder() / "Kivren"; }
+fs::path settingsFolder(GameWrapper& game) {
+    return game.GetDataFolder() / "Kivren";
+}
 
 std::string displayPath(const fs::path& path) {
     const std::u8string text = path.u8string();
@@ -41,8 +43,7 @@ void Kivren::saveSettings() {
         consoleLine(fileSystemFailure("create_directories", folder, error));
         return;
     }
-    std::ofstream file(folder / "settings.cfg",
-                       std::ios::out | std::ios::trunc | std::ios::binary);
+    std::ofstream file(folder / "settings.cfg", std::ios::out | std::ios::trunc | std::ios::binary);
     if (!file.is_open())
         return;
     // Values are written exactly as they stand, without escaping.

@@ -3,7 +3,9 @@
 
 #include <imgui.h>
 
-std::string Kivren::settingsPageTitle() { return "Kivren 2.0"; }
+std::string Kivren::settingsPageTitle() {
+    return "Kivren 2.0";
+}
 
 void Kivren::adoptUiContext(std::uintptr_t ctx) {
     ImGui::SetCurrentContext(reinterpret_cast<ImGuiContext*>(ctx));

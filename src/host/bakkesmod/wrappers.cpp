@@ -2,11 +2,21 @@
 #include "wrappers/GameWrapper.h"
 #include "wrappers/cvarmanagerwrapper.h"
 
-std::string CVarWrapper::getCVarName() { return impl_ ? impl_->name() : std::string(); }
-std::string CVarWrapper::getStringValue() { return impl_ ? impl_->stringValue() : std::string(); }
-int CVarWrapper::getIntValue() { return impl_ ? impl_->intValue() : 0; }
-float CVarWrapper::getFloatValue() { return impl_ ? impl_->floatValue() : 0.0f; }
-bool CVarWrapper::getBoolValue() { return impl_ ? impl_->boolValue() : false; }
+std::string CVarWrapper::getCVarName() {
+    return impl_ ? impl_->name() : std::string();
+}
+std::string CVarWrapper::getStringValue() {
+    return impl_ ? impl_->stringValue() : std::string();
+}
+int CVarWrapper::getIntValue() {
+    return impl_ ? impl_->intValue() : 0;
+}
+float CVarWrapper::getFloatValue() {
+    return impl_ ? impl_->floatValue() : 0.0f;
+}
+bool CVarWrapper::getBoolValue() {
+    return impl_ ? impl_->boolValue() : false;
+}
 
 void CVarWrapper::setValue(std::string value) {
     if (impl_)
@@ -59,24 +69,44 @@ CVarWrapper CVarManagerWrapper::getCvar(std::string cvar) {
 void CVarManagerWrapper::executeCommand(std::string command, bool log) {
     impl_->executeCommand(command, log);
 }
-void CVarManagerWrapper::log(std::string text) { impl_->log(text); }
+void CVarManagerWrapper::log(std::string text) {
+    impl_->log(text);
+}
 
-Vector ActorWrapper::GetLocation() { return impl_ ? impl_->location() : Vector{}; }
-Rotator ActorWrapper::GetRotation() { return impl_ ? impl_->rotation() : Rotator{}; }
-float CameraWrapper::GetFOV() { return camera_ ? camera_->fov() : 0.0f; }
+Vector ActorWrapper::GetLocation() {
+    return impl_ ? impl_->location() : Vector{};
+}
+Rotator ActorWrapper::GetRotation() {
+    return impl_ ? impl_->rotation() : Rotator{};
+}
+float CameraWrapper::GetFOV() {
+    return camera_ ? camera_->fov() : 0.0f;
+}
 ArrayWrapper<CarWrapper> GameEventWrapper::GetCars() {
     return event_ ? ArrayWrapper<CarWrapper>(event_->cars()) : ArrayWrapper<CarWrapper>();
 }
-BallWrapper ServerWrapper::GetBall() { return event_ ? BallWrapper(event_->ball()) : BallWrapper(); }
+BallWrapper ServerWrapper::GetBall() {
+    return event_ ? BallWrapper(event_->ball()) : BallWrapper();
+}
 
-bool GameWrapper::IsInReplay() { return impl_->isInReplay(); }
-CameraWrapper GameWrapper::GetCamera() { return CameraWrapper(impl_->camera()); }
+bool GameWrapper::IsInReplay() {
+    return impl_->isInReplay();
+}
+CameraWrapper GameWrapper::GetCamera() {
+    return CameraWrapper(impl_->camera());
+}
 ReplayServerWrapper GameWrapper::GetGameEventAsReplay() {
     return ReplayServerWrapper(impl_->replay());
 }
 void GameWrapper::RegisterDrawable(std::function<void(CanvasWrapper)> callback) {
     impl_->registerDrawable(std::move(callback));
 }
-void GameWrapper::UnregisterDrawables() { impl_->unregisterDrawables(); }
-std::filesystem::path GameWrapper::GetDataFolder() { return impl_->dataFolder(); }
-std::filesystem::path GameWrapper::GetBakkesModPath() { return impl_->bakkesModPath(); }
+void GameWrapper::UnregisterDrawables() {
+    impl_->unregisterDrawables();
+}
+std::filesystem::path GameWrapper::GetDataFolder() {
+    return impl_->dataFolder();
+}
+std::filesystem::path GameWrapper::GetBakkesModPath() {
+    return impl_->bakkesModPath();
+}

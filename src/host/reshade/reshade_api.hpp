@@ -155,11 +155,11 @@ public:
     virtual void get_screenshot_width_and_height(std::uint32_t* out_width,
                                                  std::uint32_t* out_height) const = 0;
     virtual bool get_effects_state() const = 0;
-    virtual void enumerate_texture_variables(
-        const char* effect_name,
-        void (*callback)(effect_runtime* runtime, effect_texture_variable variable,
-                         void* user_data),
-        void* user_data) = 0;
+    virtual void enumerate_texture_variables(const char* effect_name,
+                                             void (*callback)(effect_runtime* runtime,
+                                                              effect_texture_variable variable,
+                                                              void* user_data),
+                                             void* user_data) = 0;
     virtual void get_texture_variable_name(effect_texture_variable variable, char* name,
                                            std::size_t* name_size) const = 0;
     virtual void get_texture_binding(effect_texture_variable variable, resource_view* out_srv,

@@ -1,0 +1,174 @@
+// The ordered start-up in onLoad, the console variables and commands it
+// registers, and the recording request that kivren_start and kivren_stop own.
+#include "loaded_plugin.h"
+#include "minimal_runtime.h"
+
+namespace {
+
+using Lifecycle = LoadedPlugin;
+
+std::vector<std::string> entriesStartingWith(const std::vector<std::string>& journal,
+                                             const std::string& prefix) {
+    std::vector<std::string> found;
+    for (const std::string& entry : journal) {
+        if (entry.rfind(prefix, 0) == 0)
+            found.push_back(entry.substr(prefix.size()));
+    }
+    return found;
+}
+
+} // namespace
+
+TEST_F(Lifecycle, OnLoadRegistersInOrderAndRunsTheUsersConfigurationLast) {
+    // A settings file, so that its load shows up between handlers and commands.
+    std::filesystem::create_directories(host->dataFolder() / "Kivren");
+    std::ofstream(host->dataFolder() / "Kivren" / "settings.cfg", std::ios::binary)
+        << "kivren_name \"restored\"\r\n";
+    // The user's configuration may use every variable and command.
+    std::filesystem::create_directories(host->cfgFolder() / "kivren");
+    std::ofstream(host->cfgFolder() / "kivren" / "default.cfg") << "kivren_fps 48\nkivren_start\n";
+    load();
+
+    const std::vector<std::string> journal = console().journal();
+    std::vector<std::string> kinds;
+    for (const std::string& entry : journal) {
+        const std::string kind = entry.substr(0, entry.find(' '));
+        if (kinds.empty() || kinds.back() != kind)
+            kinds.push_back(kind);
+    }
+    EXPECT_EQ(kinds,
+              (std::vector<std::string>{"registerCvar", "addOnValueChanged", "executeCommand",
+                                        "registerNotifier", "executeCommand"}));
+    EXPECT_EQ(entriesStartingWith(journal, "executeCommand "),
+              (std::vector<std::string>{"kivren_name \"restored\"", "exec kivren/default.cfg"}));
+    EXPECT_EQ(entriesStartingWith(journal, "addOnValueChanged "),
+              (std::vector<std::string>{"kivren_path", "kivren_name", "kivren_ffmpeg_path"}));
+
+    const std::vector<SimConsole::VariableInfo> variables = console().variables();
+    ASSERT_EQ(variables.size(), 10u);
+    struct Expected {
+        const char *name, *value, *description;
+        bool hasRange;
+        float min, max;
+    };
+    const Expected expected[] = {
+        {"kivren_path", "C:\\Kivren", "Path to save recordings to", false, 0, 0},
+        {"kivren_name", "video", "Name of the recording", false, 0, 0},
+        {"kivren_depth", "1", "Record depth map", true, 0, 1},
+        {"kivren_normal", "0", "Record normal map", true, 0, 1},
+        {"kivren_custom_pass", "0", "Record custom/ID pass", true, 0, 1},
+        {"kivren_custom_pass_preview", "0", "Preview custom/ID pass in-game", true, 0, 1},
+        {"kivren_frame_data", "1", "Record camera, cars and ball data", true, 0, 1},
+        {"kivren_debug_models", "0", "Debug models mode", true, 0, 1},
+        {"kivren_fps", "30", "Video framerate", true, 1, 999},
+        {"kivren_ffmpeg_path", "ffmpeg", "Path to ffmpeg.exe", false, 0, 0},
+    };
+    for (std::size_t i = 0; i < variables.size(); ++i) {
+        SCOPED_TRACE(expected[i].name);
+        EXPECT_EQ(variables[i].name, expected[i].name);
+        EXPECT_EQ(variables[i].defaultValue, expected[i].value);
+        EXPECT_EQ(variables[i].description, expected[i].description);
+        EXPECT_EQ(variables[i].hasMin, expected[i].hasRange);
+        EXPECT_EQ(variables[i].hasMax, expected[i].hasRange);
+        EXPECT_EQ(variables[i].min, expected[i].min);
+        EXPECT_EQ(variables[i].max, expected[i].max);
+        EXPECT_TRUE(variables[i].searchable);
+        EXPECT_TRUE(variables[i].saveToCfg);
+    }
+
+    const std::vector<SimConsole::NotifierInfo> notifiers = console().notifiers();
+    const std::pair<const char*, const char*> commands[] = {
+        {"kivren_start", "Start recording"},
+        {"kivren_stop", "Stop recording"},
+        {"kivren_debug_models_prev", "Previous debug model"},
+        {"kivren_debug_models_next", "Next debug model"},
+        {"kivren_debug_models_add", "Add selected mesh to ID pass"},
+        {"kivren_custom_pass_clear", "Clear all meshes from ID pass"},
+        {"kivren_custom_pass_add", "Add mesh hash to ID pass"},
+        {"kivren_custom_pass_save", "Save ID pass config"},
+        {"kivren_custom_pass_color", "Set debug-highlight colour"},
+    };
+    ASSERT_EQ(notifiers.size(), std::size(commands));
+    for (std::size_t i = 0; i < notifiers.size(); ++i) {
+        EXPECT_EQ(notifiers[i].name, commands[i].first);
+        EXPECT_EQ(notifiers[i].description, commands[i].second);
+        EXPECT_EQ(notifiers[i].permissions, 0);
+    }
+
+    // The bound values follow the variables: settings file, then the user's file.
+    EXPECT_EQ(*plugin().recordName, "restored");
+    EXPECT_EQ(*plugin().videoFps, 48);
+    EXPECT_FALSE(plugin().recordRequested.load()) << "not in a replay";
+    EXPECT_TRUE(consoleSaid("Must be in a replay to record"));
+    EXPECT_EQ(plugin().highlightColour, (IdColour{1.0f, 0.0f, 1.0f}));
+}
+
+TEST_F(Lifecycle, BoundValuesFollowTheConsole) {
+    load();
+    console().run("kivren_depth 0; kivren_normal 1; kivren_fps 0; kivren_path \"D:\\My Clips\"");
+    EXPECT_FALSE(*plugin().recordDepth);
+    EXPECT_TRUE(*plugin().recordNormal);
+    EXPECT_EQ(*plugin().videoFps, 1) << "clamped to the variable's minimum";
+    EXPECT_EQ(*plugin().recordPath, "D:\\My Clips");
+    console().run("kivren_fps 1000");
+    EXPECT_EQ(*plugin().videoFps, 999);
+}
+
+TEST_F(Lifecycle, StartChecksReplayWordsAndEffectsInThatOrder) {
+    load();
+    MinimalRuntime runtime;
+    runtime.effectsOn = false;
+    reshade.firePresent(&runtime);
+    ASSERT_FALSE(plugin().effectsEnabled.load());
+
+    auto lastLine = [this] {
+        const auto lines = console().logLines();
+        return lines.empty() ? std::string() : lines.back();
+    };
+
+    host->game().setInReplay(false);
+    console().run("kivren_start extra words");
+    EXPECT_EQ(lastLine(), "Must be in a replay to record");
+
+    host->game().setInReplay(true);
+    console().run("kivren_start extra");
+    EXPECT_EQ(lastLine(), "kivren_start takes no parameters");
+    console().run("kivren_start");
+    EXPECT_EQ(lastLine(), "Enable ReShade effects first");
+    EXPECT_FALSE(plugin().recordRequested.load());
+
+    runtime.effectsOn = true;
+    reshade.firePresent(&runtime);
+    console().clearLog();
+    console().run("kivren_start");
+    EXPECT_TRUE(plugin().recordRequested.load());
+    console().run("kivren_start");
+    EXPECT_TRUE(plugin().recordRequested.load());
+    EXPECT_TRUE(console().logLines().empty()) << "an accepted or repeated start says nothing";
+
+    console().run("kivren_stop and more words");
+    EXPECT_FALSE(plugin().recordRequested.load());
+    console().run("kivren_stop");
+    EXPECT_FALSE(plugin().recordRequested.load());
+    EXPECT_TRUE(console().logLines().empty());
+}
+
+TEST_F(Lifecycle, IdPassCommandsCheckTheirWordCounts) {
+    load();
+    const std::pair<const char*, const char*> wrongCounts[] = {
+        {"kivren_debug_models_prev x", "kivren_debug_models_prev takes no parameters"},
+        {"kivren_debug_models_next x", "kivren_debug_models_next takes no parameters"},
+        {"kivren_debug_models_add x", "kivren_debug_models_add takes no parameters"},
+        {"kivren_custom_pass_clear x", "kivren_custom_pass_clear takes no parameters"},
+        {"kivren_custom_pass_add", "kivren_custom_pass_add requires 1 parameter (hash)"},
+        {"kivren_custom_pass_add a b", "kivren_custom_pass_add requires 1 parameter (hash)"},
+        {"kivren_custom_pass_save", "kivren_custom_pass_save requires 1 parameter (name)"},
+        {"kivren_custom_pass_color", "kivren_custom_pass_color requires 1 parameter (#rrggbb)"},
+    };
+    for (const auto& [command, message] : wrongCounts) {
+        console().clearLog();
+        console().run(command);
+        EXPECT_EQ(console().logLines(), std::vector<std::string>{message}) << command;
+    }
+    EXPECT_TRUE(plugin().idPassMeshes.empty());
+}

@@ -1,0 +1,52 @@
+#pragma once
+// A test that loads the built plugin into the stand-in host beside the
+// stand-in ReShade, as the game process would. Link kivren_sim_host and
+// kivren_headers (never kivren_core: the plugin's code lives in the library).
+
+#include "core/kivren.h"
+#include "reshade_module.h"
+#include "scratch_folder.h"
+#include "sim_host.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+class LoadedPlugin : public testing::Test {
+protected:
+    void SetUp() override {
+        reshade.reset();
+        host = std::make_unique<SimHost>(scratch.path());
+    }
+    void TearDown() override { host.reset(); }
+
+    void load() {
+        std::string error;
+        ASSERT_TRUE(host->loadPlugin(SimHost::builtPlugin(), &error)) << error;
+    }
+
+    // The plugin object inside the library: its data members are read directly.
+    Kivren& plugin() { return *reinterpret_cast<Kivren*>(host->plugin().get()); }
+
+    SimConsole& console() { return host->console(); }
+
+    bool consoleSaid(const std::string& line) {
+        const auto lines = console().logLines();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+
+    static std::string readFile(const std::filesystem::path& path) {
+        std::ifstream file(path, std::ios::binary);
+        std::ostringstream content;
+        content << file.rdbuf();
+        return content.str();
+    }
+
+    ScratchFolder scratch;
+    StandInReShade& reshade = StandInReShade::instance();
+    std::unique_ptr<SimHost> host;
+};
