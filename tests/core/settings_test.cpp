@@ -103,3 +103,19 @@ TEST_F(Settings, FolderThatCannotBeMadeIsReportedNotThrown) {
         << lines[0];
     EXPECT_EQ(console().value("kivren_name"), "other") << "the change itself stands";
 }
+
+// The existence test itself failing (here: a folder that resolves to itself)
+// is reported like a failed save, and start-up goes on.
+TEST_F(Settings, ExistenceTestFailureIsReportedNotThrown) {
+    std::filesystem::create_directories(host->dataFolder());
+    std::error_code error;
+    std::filesystem::create_directory_symlink("Kivren", host->dataFolder() / "Kivren", error);
+    if (error)
+        GTEST_SKIP() << "this system cannot make a symbolic link loop: " << error.message();
+    load();
+    const auto lines = console().logLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines[0].find("exists failed"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("settings.cfg"), std::string::npos) << lines[0];
+    EXPECT_EQ(console().notifiers().size(), 9u) << "start-up went on after the failure";
+}
