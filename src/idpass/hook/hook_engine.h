@@ -32,5 +32,6 @@ HookStatus createHook(void* target, void* detour, void** trampolineOut);
 // Writes the jump to the detour at `target`.
 HookStatus enableHook(void* target);
 
-// Removes the jump of every hook that is in place; `target` must be allHooks.
+// Removes the jump of every hook that is in place when given allHooks, or of
+// the one hook of `target` otherwise.
 HookStatus disableHook(void* target);

@@ -1,0 +1,68 @@
+// A hook switched on and off many times while other threads call the target
+// in a tight loop: no call may fail or return a wrong value, and threads
+// caught on moved bytes must be carried over.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "hook_test_functions.h"
+#include "idpass/hook/hook_engine.h"
+#include "idpass/hook/hook_state.h"
+
+namespace {
+
+IntFunction threadsTrampoline;
+std::atomic<uint64_t> detourCalls{0};
+
+int countingDetour() {
+    detourCalls.fetch_add(1, std::memory_order_relaxed);
+    return threadsTrampoline();
+}
+
+TEST(HookUnderLoad, SwitchedWhileOtherThreadsCallTheTarget) {
+    ASSERT_EQ(initHookEngine(), HookOk);
+    void* target = reinterpret_cast<void*>(&hookTargetForThreads);
+    void* trampoline = nullptr;
+    ASSERT_EQ(createHook(target, reinterpret_cast<void*>(&countingDetour), &trampoline), HookOk);
+    threadsTrampoline = reinterpret_cast<IntFunction>(trampoline);
+
+    std::atomic<bool> stop{false};
+    std::atomic<uint64_t> calls{0};
+    std::atomic<uint64_t> wrong{0};
+    std::vector<std::thread> callers;
+    for (int i = 0; i < 4; ++i) {
+        callers.emplace_back([&] {
+            IntFunction volatile f = hookTargetForThreads;
+            while (!stop.load(std::memory_order_relaxed)) {
+                if (f() != 48) {
+                    wrong.fetch_add(1);
+                }
+                calls.fetch_add(1, std::memory_order_relaxed);
+            }
+        });
+    }
+    while (calls.load() == 0) {
+        std::this_thread::yield();
+    }
+    const uint32_t movedBefore = movedInstructionPointers.load();
+    // Enough rounds to meet every kind of stop, then on until some thread has
+    // been caught on moved bytes (Wine stops threads far more slowly).
+    for (int round = 0;
+         round < 50 || (movedInstructionPointers.load() == movedBefore && round < 2000); ++round) {
+        ASSERT_EQ(enableHook(target), HookOk);
+        ASSERT_EQ(disableHook(allHooks), HookOk);
+    }
+    stop = true;
+    for (std::thread& t : callers) {
+        t.join();
+    }
+    EXPECT_EQ(wrong.load(), 0u);
+    EXPECT_GT(detourCalls.load(), 0u) << "the hook was never seen on";
+    EXPECT_GT(movedInstructionPointers.load(), movedBefore)
+        << "no thread was ever caught on the moved bytes";
+}
+
+} // namespace
