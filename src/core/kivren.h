@@ -43,6 +43,11 @@ public:
     void drawSettingsPage() override;
     std::string settingsPageTitle() override;
     void adoptUiContext(std::uintptr_t ctx) override;
+    void drawSettingsWidgets();
+    void drawIdPassSection();
+    void settingCheckbox(const char* label, const char* variable, bool current);
+    void setSettingValue(const char* variable, const std::string& value);
+    void setSettingValue(const char* variable, int value);
 
     // Settings persistence.
     void saveSettings();
@@ -97,6 +102,32 @@ public:
     std::atomic<bool> writerRunning{false};
     std::array<reshade::api::resource_view, 3> passTextureViews{};
 
+    // Queued frames may hold this many bytes before the render thread waits
+    // for the writer: about one second of all four passes at 1080p and 30 fps.
+    static constexpr std::size_t frameQueueBudget = std::size_t{1920} * 1080 * 4 * passCount * 30;
+
+    // Held by the ReShade events for their whole run and by the unload's stop.
+    static std::mutex& sessionMutex();
+    bool startRecording(reshade::api::effect_runtime* runtime, reshade::api::device* device,
+                        reshade::api::resource backBuffer);
+    // Without a runtime (at unload) the GPU is left alone.
+    void stopRecording(reshade::api::effect_runtime* runtime);
+    void stopRecordingForUnload();
+    bool launchEncoder(const std::string& outputPath, const std::string& pixelFormat,
+                       PassKind pass);
+    void enqueueFrame(const std::uint8_t* data, std::uint32_t rowPitch, std::uint32_t mappedRows,
+                      std::uint32_t mappedRowBytes, PassKind pass, RowOrder rowOrder);
+    bool startWriter();
+    void writerLoop();
+    void closeEncoders();
+    static void findPassTextures(reshade::api::effect_runtime* runtime,
+                                 reshade::api::effect_texture_variable variable, void* context);
+    void capturePasses(reshade::api::effect_runtime* runtime);
+    void copyPassTexture(reshade::api::device* device, reshade::api::command_list* list,
+                         reshade::api::resource_view view, reshade::api::resource readback);
+    void readBackPass(reshade::api::device* device, reshade::api::resource readback, PassKind pass,
+                      RowOrder rowOrder);
+
     // ---- ID pass and debug-models state ---------------------------------------
     IdColour highlightColour{1.0f, 0.0f, 1.0f};
     ID3D11PixelShader* highlightShader = nullptr;
@@ -110,6 +141,22 @@ public:
     std::unordered_map<MeshHash, ID3D11PixelShader*> idPassShaders;
     // Always taken last when two locks are held.
     std::mutex idPassMutex;
+    // The draw path tests these without a lock. Each is stored under the mutex
+    // that guards what it stands for: gameDevice and highlightShader
+    // (shaderMutex); idPassMutex holders read gameDevice only once deviceTaken.
+    std::atomic<bool> deviceTaken{false};
+    std::atomic<bool> highlightReady{false};
+
+    // ID pass operations. Lock order everywhere: debugMutex, shaderMutex,
+    // idPassMutex (the draw path holds debugMutex while it takes a reference
+    // to the highlight under shaderMutex).
+    void addIdPassMesh(MeshHash hash); // caller holds idPassMutex
+    void setIdPassColour(MeshHash hash, float r, float g, float b);
+    void setHighlightColour(float r, float g, float b);
+    // The settings page's copy of the list, in the map's iteration order.
+    std::vector<IdPassEntry> idPassEntries();
+    void takeGameDevice(ID3D11DeviceContext* context);
+    void compileIdPassShader(MeshHash hash, IdColour colour); // caller holds idPassMutex
 
     // ---- Console (host's thread) ------------------------------------------------
     void registerConsoleVariables();

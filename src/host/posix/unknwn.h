@@ -1,15 +1,21 @@
 #pragma once
 // COM basics for systems without the Windows SDK: the types and IUnknown.
 
+#include <cstddef>
 #include <cstdint>
 
 using HRESULT = std::int32_t;
 using ULONG = std::uint32_t;
 using UINT = std::uint32_t;
+using UINT8 = std::uint8_t;
 using INT = std::int32_t;
 using BOOL = std::int32_t;
+using FLOAT = float;
 using SIZE_T = std::size_t;
+using HANDLE = void*;
+using LPSTR = char*;
 using LPCSTR = const char*;
+using LPVOID = void*;
 using LPCVOID = const void*;
 
 struct GUID {
@@ -22,9 +28,13 @@ using IID = GUID;
 using REFGUID = const GUID&;
 using REFIID = const IID&;
 
+// The Windows calling conventions collapse into the one x86-64 System V
+// convention here.
 #define STDMETHODCALLTYPE
+#define WINAPI
 
 constexpr HRESULT S_OK = 0;
+constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
 constexpr HRESULT E_HANDLE = static_cast<HRESULT>(0x80070006u);
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);

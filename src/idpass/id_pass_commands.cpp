@@ -1,0 +1,166 @@
+// What the ID pass commands do once their word counts have been checked:
+// stepping through the remembered meshes, adding meshes, saving the pass as a
+// console script and setting the highlight colour.
+#include "core/kivren.h"
+
+#include "idpass/clipboard.h"
+#include "idpass/command_words.h"
+
+#include <fmt/format.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using KeySet = std::unordered_set<MeshKey, MeshKeyHasher>;
+
+KeySet::const_iterator lastKey(const KeySet& keys) {
+    auto last = keys.begin();
+    for (auto it = keys.begin(); it != keys.end(); ++it)
+        last = it;
+    return last;
+}
+
+// Both directions wrap around; a selection that is not among the keys steps
+// to the first (forward) or the last (backward). `keys` is not empty.
+const MeshKey& stepFrom(const KeySet& keys, const MeshKey& selected, bool forward) {
+    const auto found = keys.find(selected);
+    if (forward) {
+        if (found == keys.end())
+            return *keys.begin();
+        const auto next = std::next(found);
+        return next == keys.end() ? *keys.begin() : *next;
+    }
+    if (found == keys.end() || found == keys.begin())
+        return *lastKey(keys);
+    auto before = keys.begin();
+    while (std::next(before) != found)
+        ++before;
+    return *before;
+}
+
+std::string displayPath(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// The C library's errno after a failed stream operation, in words.
+std::string errnoMessage(int code) {
+    return code ? std::generic_category().message(code) : std::string("unknown error");
+}
+
+// The file is CR LF on every system: what a Windows text-mode stream writes,
+// and what the host's exec reads anywhere.
+void appendWithCrLf(std::string& out, std::string_view text) {
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+}
+
+} // namespace
+
+void Kivren::stepDebugModel(bool forward) {
+    const char* command = forward ? "kivren_debug_models_next" : "kivren_debug_models_prev";
+    std::optional<MeshHash> selected;
+    {
+        std::lock_guard lock(debugMutex);
+        if (!seenMeshes.empty()) {
+            selectedMesh = stepFrom(seenMeshes, selectedMesh, forward);
+            selected = hashMeshKey(selectedMesh);
+        }
+    }
+    // The console and the clipboard are reached after the lock is released, so
+    // that the render thread never waits for them.
+    if (!selected) {
+        consoleLine(fmt::format("{}: no mesh has been seen yet (switch on kivren_debug_models "
+                                "while a replay is showing)",
+                                command));
+        return;
+    }
+    consoleLine(fmt::format("[debug_models] {:x}", *selected));
+    copyToClipboard(fmt::format("{:x}", *selected));
+}
+
+void Kivren::addSelectedMesh() {
+    std::lock_guard debugLock(debugMutex);
+    std::lock_guard idPassLock(idPassMutex);
+    // Whatever the selection holds, drawn or not: before any step it is the
+    // all-zero key.
+    const MeshHash hash = hashMeshKey(selectedMesh);
+    idPassMeshes.insert(hash);
+    addIdPassMesh(hash);
+}
+
+void Kivren::addMeshHash(const std::string& word) {
+    std::string reason;
+    const std::optional<MeshHash> hash = readMeshHash(word, reason);
+    if (!hash) {
+        consoleLine(fmt::format("kivren_custom_pass_add: \"{}\" {}", word, reason));
+        return;
+    }
+    std::lock_guard lock(idPassMutex);
+    idPassMeshes.insert(*hash);
+    addIdPassMesh(*hash);
+}
+
+void Kivren::saveIdPass(const std::string& name) {
+    if (!isPlainFileName(name)) {
+        consoleLine(fmt::format("kivren_custom_pass_save: \"{}\" is not a plain file name (no "
+                                "folders, drive, \".\" or \"..\", or control characters)",
+                                name));
+        return;
+    }
+    auto failure = [this](const char* operation, const fs::path& path, const std::string& why) {
+        consoleLine(fmt::format("kivren_custom_pass_save: {} failed for \"{}\": {}", operation,
+                                displayPath(path), why));
+    };
+
+    // The lines are made under the lock and written after it, so that the
+    // render thread never waits for the disk.
+    std::string content;
+    {
+        std::lock_guard lock(idPassMutex);
+        appendWithCrLf(content, "kivren_custom_pass_clear\n");
+        for (const MeshHash hash : idPassMeshes)
+            appendWithCrLf(content, fmt::format("kivren_custom_pass_add {:x}\n", hash));
+    }
+
+    // One level only: the host's own "cfg" folder must exist already.
+    const fs::path folder = gameWrapper->GetBakkesModPath() / "cfg" / "kivren";
+    std::error_code error;
+    fs::create_directory(folder, error);
+    if (error) {
+        failure("create_directory", folder, error.message());
+        return;
+    }
+    const fs::path path = folder / (name + ".cfg");
+    errno = 0;
+    std::ofstream file(path, std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!file.is_open()) {
+        failure("open", path, errnoMessage(errno));
+        return;
+    }
+    errno = 0;
+    file.write(content.data(), static_cast<std::streamsize>(content.size()));
+    file.close();
+    if (file.fail())
+        failure("write", path, errnoMessage(errno));
+}
+
+void Kivren::setHighlightFromWord(const std::string& word) {
+    std::string reason;
+    const std::optional<IdColour> colour = readColourWord(word, reason);
+    if (!colour) {
+        consoleLine(fmt::format("kivren_custom_pass_color: \"{}\" {}", word, reason));
+        return;
+    }
+    setHighlightColour(colour->r, colour->g, colour->b);
+}

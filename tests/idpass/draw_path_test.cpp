@@ -1,0 +1,260 @@
+// The per-draw decision through the stand-in context: which shader ends
+// bound, which meshes are remembered, and the first replay draw.
+#include "idpass/mesh_identity.h"
+#include "plugin_rig.h"
+
+namespace {
+
+enum class Bound { Game, Highlight, IdColour };
+
+struct State {
+    bool inReplay = true;
+    bool debug = false;
+    bool preview = false;
+    bool recordCustom = false;
+    bool recording = false;
+    bool customTurn = false;
+    bool selected = false;
+    bool listed = false;
+};
+
+struct Row {
+    const char* name;
+    State state;
+    MeshKey key;
+    Bound bound;
+    bool remembered;
+};
+
+const MeshKey excludedKey{20, 300000, 50000, 4096};
+
+void apply(PluginRig& rig, const State& s, const MeshKey& key) {
+    rig.plugin.inReplay = s.inReplay;
+    *rig.plugin.debugModelsMode = s.debug;
+    *rig.plugin.previewCustomPass = s.preview;
+    *rig.plugin.recordCustomPass = s.recordCustom;
+    rig.plugin.recordRequested = s.recording;
+    rig.plugin.customTurn = s.customTurn;
+    if (s.selected)
+        rig.plugin.selectedMesh = key;
+    if (s.listed)
+        rig.plugin.addMeshHash(fmt::format("{:x}", hashMeshKey(key)));
+}
+
+} // namespace
+
+TEST(DrawPath, DecisionTable) {
+    const MeshKey k = workedKey;
+    const Row rows[] = {
+        {"outside a replay nothing happens",
+         {false, true, true, false, false, false, true, true},
+         k,
+         Bound::Game,
+         false},
+        {"in a replay with both features off",
+         {true, false, false, false, false, false, true, true},
+         k,
+         Bound::Game,
+         false},
+        {"debug: the selection is highlighted",
+         {true, true, false, false, false, false, true, false},
+         k,
+         Bound::Highlight,
+         true},
+        {"debug: others are only remembered",
+         {true, true, false, false, false, false, false, false},
+         k,
+         Bound::Game,
+         true},
+        {"preview without a recording",
+         {true, false, true, false, false, false, false, true},
+         k,
+         Bound::IdColour,
+         false},
+        {"preview during a recording without the custom pass",
+         {true, false, true, false, true, true, false, true},
+         k,
+         Bound::Game,
+         false},
+        {"recording on a custom turn",
+         {true, false, false, true, true, true, false, true},
+         k,
+         Bound::IdColour,
+         false},
+        {"recording between custom turns",
+         {true, false, true, true, true, false, false, true},
+         k,
+         Bound::Game,
+         false},
+        {"custom pass without a recording",
+         {true, false, false, true, false, true, false, true},
+         k,
+         Bound::Game,
+         false},
+        {"a listed selection shows its ID colour",
+         {true, true, true, false, false, false, true, true},
+         k,
+         Bound::IdColour,
+         true},
+        {"an unlisted mesh keeps its shader",
+         {true, false, true, false, false, false, false, false},
+         k,
+         Bound::Game,
+         false},
+        {"an excluded draw is left alone",
+         {true, true, true, false, false, false, true, true},
+         excludedKey,
+         Bound::Game,
+         false},
+        {"no vertex buffer takes part",
+         {true, true, false, false, false, false, true, false},
+         {32, 0, 12288, 4096},
+         Bound::Highlight,
+         true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        PluginRig rig;
+        apply(rig, row.state, row.key);
+        rig.draw(row.key);
+
+        ID3D11PixelShader* expected = nullptr;
+        if (row.bound == Bound::Highlight)
+            expected = rig.plugin.highlightShader;
+        if (row.bound == Bound::IdColour)
+            expected = rig.plugin.idPassShaders.at(hashMeshKey(row.key));
+        EXPECT_EQ(rig.bound(), expected);
+        if (row.bound != Bound::Game) {
+            EXPECT_NE(expected, nullptr);
+        }
+        EXPECT_EQ(rig.plugin.seenMeshes.contains(row.key), row.remembered);
+        EXPECT_EQ(rig.plugin.seenMeshes.size(), row.remembered ? 1u : 0u);
+        // The device is taken by the first draw of a replay only.
+        EXPECT_EQ(rig.plugin.gameDevice, row.state.inReplay ? rig.device : nullptr);
+    }
+}
+
+TEST(DrawPath, FirstReplayDrawTakesTheDeviceAndCompilesWhatWaits) {
+    PluginRig rig;
+    // Before any draw: colours are kept, nothing is compiled.
+    rig.plugin.setIdPassColour(0x1a2b, 0.25f, 0.5f, 0.75f);
+    rig.plugin.addMeshHash("4dc13974d71cc7a7");
+    rig.plugin.setHighlightColour(0.0f, 1.0f, 0.0f);
+    EXPECT_EQ(rig.plugin.highlightColour, (IdColour{0.0f, 1.0f, 0.0f}));
+    EXPECT_EQ(rig.plugin.highlightShader, nullptr);
+    EXPECT_TRUE(rig.plugin.idPassShaders.empty());
+
+    rig.plugin.inReplay = true;
+    rig.draw(workedKey);
+    EXPECT_EQ(rig.plugin.gameDevice, rig.device);
+    // The first highlight is (1, 0, 1) whatever colour was asked for before.
+    EXPECT_EQ(simShaderBytecode(rig.plugin.highlightShader), flatBytecode(1.0f, 0.0f, 1.0f));
+    EXPECT_EQ(simShaderBytecode(rig.plugin.idPassShaders.at(0x1a2b)),
+              flatBytecode(0.25f, 0.5f, 0.75f));
+    const IdColour worked = autoColour(workedHash);
+    EXPECT_EQ(simShaderBytecode(rig.plugin.idPassShaders.at(workedHash)),
+              flatBytecode(worked.r, worked.g, worked.b));
+    // Neither feature was on: the draw itself was left alone.
+    EXPECT_EQ(rig.bound(), nullptr);
+
+    // Later draws compile nothing; later changes compile at once.
+    auto* device = static_cast<SimDevice*>(rig.device);
+    const std::size_t created = device->pixelShadersCreated();
+    rig.draw(workedKey);
+    EXPECT_EQ(device->pixelShadersCreated(), created);
+    rig.plugin.setHighlightColour(0.0f, 1.0f, 0.0f);
+    EXPECT_EQ(simShaderBytecode(rig.plugin.highlightShader), flatBytecode(0.0f, 1.0f, 0.0f));
+    rig.plugin.addMeshHash("77");
+    EXPECT_NE(rig.plugin.idPassShaders.at(0x77), nullptr);
+}
+
+TEST(DrawPath, FailedCompilesLeaveShadersEmpty) {
+    PluginRig rig;
+    auto* device = static_cast<SimDevice*>(rig.device);
+    device->failPixelShaders(E_OUTOFMEMORY);
+    *rig.plugin.debugModelsMode = true;
+    *rig.plugin.previewCustomPass = true;
+    rig.plugin.selectedMesh = workedKey;
+    rig.plugin.addMeshHash("4dc13974d71cc7a7");
+    rig.plugin.inReplay = true;
+
+    // Without a highlight neither feature works: nothing is remembered.
+    rig.draw(workedKey);
+    EXPECT_EQ(rig.plugin.highlightShader, nullptr);
+    EXPECT_TRUE(rig.plugin.seenMeshes.empty());
+    EXPECT_EQ(rig.plugin.idPassShaders.at(workedHash), nullptr);
+
+    // A later highlight revives both; the empty ID entry stays empty until
+    // its colour is set again.
+    device->failPixelShaders(S_OK);
+    rig.plugin.setHighlightColour(1.0f, 1.0f, 0.0f);
+    rig.draw(workedKey);
+    EXPECT_EQ(rig.bound(), rig.plugin.highlightShader);
+    EXPECT_TRUE(rig.plugin.seenMeshes.contains(workedKey));
+    rig.plugin.setIdPassColour(workedHash, 0.0f, 0.0f, 1.0f);
+    rig.draw(workedKey);
+    EXPECT_EQ(rig.bound(), rig.plugin.idPassShaders.at(workedHash));
+}
+
+TEST(DrawPath, IdPassOperations) {
+    PluginRig rig;
+    rig.plugin.inReplay = true;
+    rig.draw(workedKey);
+
+    // Adding a coloured mesh again changes neither its colour nor its shader.
+    rig.plugin.setIdPassColour(workedHash, 0.1f, 0.2f, 0.3f);
+    rig.plugin.addMeshHash("4DC13974D71CC7A7");
+    ID3D11PixelShader* shader = rig.plugin.idPassShaders.at(workedHash);
+    rig.plugin.addMeshHash("0x4dc13974d71cc7a7");
+    EXPECT_EQ(rig.plugin.idPassColours.at(workedHash), (IdColour{0.1f, 0.2f, 0.3f}));
+    EXPECT_EQ(rig.plugin.idPassShaders.at(workedHash), shader);
+    EXPECT_EQ(rig.plugin.idPassMeshes.size(), 1u);
+
+    // The settings page's copy lists each coloured mesh once.
+    rig.plugin.setIdPassColour(0x99, 1.0f, 1.0f, 1.0f);
+    const auto entries = rig.plugin.idPassEntries();
+    ASSERT_EQ(entries.size(), 2u);
+    for (const IdPassEntry& e : entries) {
+        EXPECT_EQ((IdColour{e.r, e.g, e.b}), rig.plugin.idPassColours.at(e.hash));
+    }
+
+    // Clearing releases every shader; adding again gives the automatic colour.
+    const std::size_t before = simd3d::liveObjects();
+    rig.plugin.clearIdPass();
+    EXPECT_EQ(simd3d::liveObjects(), before - 2);
+    EXPECT_TRUE(rig.plugin.idPassMeshes.empty() && rig.plugin.idPassColours.empty() &&
+                rig.plugin.idPassShaders.empty());
+    rig.plugin.addMeshHash("4dc13974d71cc7a7");
+    EXPECT_EQ(rig.plugin.idPassColours.at(workedHash), autoColour(workedHash));
+}
+
+// The interception calls DrawIndexed through slot 12 of the context's method
+// table; the other slots are those the plugin calls.
+TEST(DrawPath, StandInMethodTableMatchesDirect3D) {
+    PluginRig rig;
+    void** table = *reinterpret_cast<void***>(rig.context);
+    using DrawIndexedFn = void(STDMETHODCALLTYPE*)(ID3D11DeviceContext*, UINT, UINT, INT);
+    reinterpret_cast<DrawIndexedFn>(table[12])(rig.context, 3, 0, 0);
+    EXPECT_EQ(static_cast<SimDeviceContext*>(rig.context)->drawIndexedCalls(), 1u);
+
+    rig.bind(workedKey);
+    using GetBuffersFn =
+        void(STDMETHODCALLTYPE*)(ID3D11DeviceContext*, UINT, UINT, ID3D11Buffer**, UINT*, UINT*);
+    ID3D11Buffer* buffer = nullptr;
+    UINT stride = 0;
+    UINT offset = 0;
+    reinterpret_cast<GetBuffersFn>(table[79])(rig.context, 0, 1, &buffer, &stride, &offset);
+    ASSERT_NE(buffer, nullptr);
+    using GetDescFn = void(STDMETHODCALLTYPE*)(ID3D11Buffer*, D3D11_BUFFER_DESC*);
+    D3D11_BUFFER_DESC desc{};
+    reinterpret_cast<GetDescFn>((*reinterpret_cast<void***>(buffer))[10])(buffer, &desc);
+    EXPECT_EQ(desc.ByteWidth, 65536u);
+    EXPECT_EQ(stride, 32u);
+    buffer->Release();
+
+    using SetShaderFn = void(STDMETHODCALLTYPE*)(ID3D11DeviceContext*, ID3D11PixelShader*,
+                                                 ID3D11ClassInstance* const*, UINT);
+    const std::size_t sets = static_cast<SimDeviceContext*>(rig.context)->pixelShaderSets();
+    reinterpret_cast<SetShaderFn>(table[9])(rig.context, nullptr, nullptr, 0);
+    EXPECT_EQ(static_cast<SimDeviceContext*>(rig.context)->pixelShaderSets(), sets + 1);
+}

@@ -1,0 +1,95 @@
+#pragma once
+// A plugin object built in the test program, wired to a stand-in console and
+// game and drawing on a stand-in Direct3D 11 context. The graphics objects are
+// counted: a rig that goes without every object released exactly once fails.
+
+#include "core/kivren.h"
+#include "idpass/flat_shader.h"
+#include "scratch_folder.h"
+#include "sim_console.h"
+#include "sim_d3d11.h"
+#include "sim_game.h"
+
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// The mesh of the worked examples and its hash.
+inline constexpr MeshKey workedKey{32, 65536, 12288, 4096};
+inline constexpr MeshHash workedHash = 0x4dc13974d71cc7a7;
+
+struct PluginRig {
+    PluginRig() {
+        std::filesystem::create_directories(scratch.path() / "bakkesmod" / "cfg");
+        console = std::make_shared<SimConsole>(scratch.path() / "bakkesmod" / "cfg");
+        game = std::make_shared<SimGame>(scratch.path() / "data", scratch.path() / "bakkesmod");
+        plugin.cvarManager = std::make_shared<CVarManagerWrapper>(console);
+        plugin.gameWrapper = std::make_shared<GameWrapper>(game);
+        plugin.debugModelsMode = std::make_shared<bool>(false);
+        plugin.previewCustomPass = std::make_shared<bool>(false);
+        plugin.recordCustomPass = std::make_shared<bool>(false);
+        createSimDevice(&device, &context);
+    }
+
+    ~PluginRig() {
+        plugin.onUnload();
+        context->Release();
+        device->Release();
+        EXPECT_EQ(simd3d::liveObjects(), liveBefore) << "a graphics object was not released";
+        EXPECT_EQ(simd3d::misuseCount(), 0u) << simd3d::firstMisuse();
+        simd3d::clearMisuses();
+    }
+
+    // Binds buffers of the key's sizes (none for a size of 0) as a game would.
+    void bind(const MeshKey& key) {
+        auto buffer = [&](UINT bytes, UINT flags) {
+            return bytes ? createSimBuffer(device, bytes, flags) : nullptr;
+        };
+        ID3D11Buffer* vertices = buffer(key.vertexBytes, D3D11_BIND_VERTEX_BUFFER);
+        ID3D11Buffer* indices = buffer(key.indexBytes, D3D11_BIND_INDEX_BUFFER);
+        ID3D11Buffer* constants = buffer(key.constantBytes, D3D11_BIND_CONSTANT_BUFFER);
+        const UINT offset = 0;
+        context->IASetVertexBuffers(0, 1, &vertices, &key.stride, &offset);
+        context->IASetIndexBuffer(indices, DXGI_FORMAT_R16_UINT, 0);
+        context->PSSetConstantBuffers(0, 1, &constants);
+        for (ID3D11Buffer* held : {vertices, indices, constants})
+            if (held)
+                held->Release();
+    }
+
+    // One game draw of the mesh: the plugin first, then the draw itself.
+    void draw(const MeshKey& key) {
+        bind(key);
+        plugin.onDrawIndexed(context);
+        context->DrawIndexed(6, 0, 0);
+    }
+
+    ID3D11PixelShader* bound() const {
+        return static_cast<SimDeviceContext*>(context)->boundPixelShader();
+    }
+
+    std::size_t liveBefore = simd3d::liveObjects();
+    ScratchFolder scratch;
+    std::shared_ptr<SimConsole> console;
+    std::shared_ptr<SimGame> game;
+    Kivren plugin;
+    ID3D11Device* device = nullptr;
+    ID3D11DeviceContext* context = nullptr;
+};
+
+// What the compiler makes of the flat shader for (r, g, b): shaders of equal
+// colours have equal bytes, with the stand-in and the real compiler alike.
+inline std::vector<std::uint8_t> flatBytecode(float r, float g, float b) {
+    ID3D11Device* device = nullptr;
+    ID3D11DeviceContext* context = nullptr;
+    createSimDevice(&device, &context);
+    ID3D11PixelShader* shader = nullptr;
+    EXPECT_EQ(compileFlatShader(device, r, g, b, &shader), S_OK);
+    std::vector<std::uint8_t> bytes = simShaderBytecode(shader);
+    if (shader)
+        shader->Release();
+    context->Release();
+    device->Release();
+    return bytes;
+}
