@@ -66,6 +66,8 @@ void Kivren::onLoad() {
 
 void Kivren::onUnload() {
     guardHostCall(*this, "onUnload", [this] {
+        // A recording still running ends here, while the object is whole.
+        stopRecordingForUnload();
         // From here on no draw reaches the plugin.
         removeInterception();
         releaseGraphicsObjects();

@@ -1,0 +1,69 @@
+#pragma once
+// The stand-in GPU device: 2-D textures held in CPU memory, views onto them,
+// and mapping of readback textures with a row pitch wider than the row, as
+// real drivers give. Every misuse (a texture in the wrong state, a mapping of
+// a texture whose copy has not run, an unknown handle) is noted as an error
+// for the test to see, and the call fails as a driver's would.
+
+#include "reshade/reshade_api.hpp"
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+struct SimTexture {
+    reshade::api::resource_desc desc;
+    reshade::api::resource_usage state = reshade::api::resource_usage::undefined;
+    std::uint32_t rowPitch = 0;
+    // Exactly what a mapping may read: rowPitch x (height - 1) + the last row.
+    std::vector<std::uint8_t> bytes;
+    bool mapped = false;
+    int pendingCopies = 0;
+};
+
+class SimDevice final : public reshade::api::device {
+public:
+    bool create_resource(const reshade::api::resource_desc& desc,
+                         const reshade::api::subresource_data* initialData,
+                         reshade::api::resource_usage initialState,
+                         reshade::api::resource* outHandle, void** sharedHandle) override;
+    void destroy_resource(reshade::api::resource handle) override;
+    reshade::api::resource_desc get_resource_desc(reshade::api::resource handle) const override;
+    reshade::api::resource get_resource_from_view(reshade::api::resource_view view) const override;
+    bool map_texture_region(reshade::api::resource handle, std::uint32_t subresource,
+                            const reshade::api::subresource_box* box,
+                            reshade::api::map_access access,
+                            reshade::api::subresource_data* outData) override;
+    void unmap_texture_region(reshade::api::resource handle, std::uint32_t subresource) override;
+
+    // The test's side.
+    reshade::api::resource_view createView(reshade::api::resource texture);
+    // Runs f on the texture under the device's lock; false when it is unknown.
+    template <typename F> bool withTexture(reshade::api::resource handle, F&& f) {
+        std::lock_guard lock(mutex_);
+        auto it = textures_.find(handle.handle);
+        if (it == textures_.end())
+            return false;
+        f(it->second);
+        return true;
+    }
+    void noteError(const std::string& error);
+    // After this many more successful creations, creation fails (negative: never).
+    void failCreationAfter(int successes);
+    // Mapping fails while set.
+    void failMapping(bool fail);
+    std::vector<std::string> errors() const;
+    std::size_t textureCount() const;
+    std::size_t readbackTextureCount() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::map<std::uint64_t, SimTexture> textures_;
+    std::map<std::uint64_t, std::uint64_t> views_;
+    std::uint64_t nextHandle_ = 0x1000;
+    int creationsLeft_ = -1;
+    bool failMapping_ = false;
+    std::vector<std::string> errors_;
+};

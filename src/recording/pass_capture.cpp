@@ -1,0 +1,156 @@
+// Pass capture on the effect runtime: the Main, Depth and Normal textures of
+// kivren2.fx on every processed frame, the back buffer as the Custom pass at
+// the start of a Custom turn, and the frame data entry beside Main.
+#include "core/kivren.h"
+#include "core/reshade_log.h"
+
+#include <fmt/format.h>
+
+#include <cstring>
+
+namespace {
+
+namespace api = reshade::api;
+
+constexpr const char* effectName = "kivren2.fx";
+constexpr const char* textureNames[] = {"Kivren_Main", "Kivren_Depth", "Kivren_Normal"};
+
+struct Unmap {
+    api::device* device;
+    api::resource texture;
+    ~Unmap() { device->unmap_texture_region(texture, 0); }
+};
+
+// Said once per recording, at its first lookup: a texture the effect lacks
+// leaves its pass's video unchanged from frame to frame.
+void reportMissingTextures(const Kivren& k) {
+    const bool chosen[] = {true, *k.recordDepth, *k.recordNormal};
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (chosen[i] && k.passTextureViews[i].handle == 0)
+            logToReShade(logFailure,
+                         fmt::format("[Kivren] {} has no texture {}; the {} pass records "
+                                     "unchanged frames.",
+                                     effectName, textureNames[i],
+                                     passName(static_cast<PassKind>(i))));
+    }
+}
+
+} // namespace
+
+void Kivren::updateEffectsEnabled(api::effect_runtime* runtime) {
+    effectsEnabled.exchange(runtime->get_effects_state());
+}
+
+void Kivren::findPassTextures(api::effect_runtime* runtime, api::effect_texture_variable variable,
+                              void* context) {
+    auto* self = static_cast<Kivren*>(context);
+    char name[32] = {};
+    std::size_t capacity = sizeof(name);
+    runtime->get_texture_variable_name(variable, name, &capacity);
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (std::strcmp(name, textureNames[i]) == 0)
+            runtime->get_texture_binding(variable, &self->passTextureViews[i]);
+    }
+}
+
+void Kivren::capturePasses(api::effect_runtime* runtime) {
+    api::device* device = runtime->get_device();
+    api::command_queue* queue = runtime->get_command_queue();
+    api::command_list* list = queue->get_immediate_command_list();
+
+    // Only Main decides whether to look again: an effect without it is
+    // enumerated on every processed frame.
+    if (passTextureViews[0].handle == 0) {
+        runtime->enumerate_texture_variables(effectName, &Kivren::findPassTextures, this);
+        if (frameCount == 0)
+            reportMissingTextures(*this);
+    }
+    // This processed frame ends a Custom turn and captures nothing.
+    if (*recordCustomPass && customTurn)
+        return;
+
+    const bool depth = *recordDepth;
+    const bool normal = *recordNormal;
+    constexpr auto main = passIndex(PassKind::Main);
+    constexpr auto depthPass = passIndex(PassKind::Depth);
+    constexpr auto normalPass = passIndex(PassKind::Normal);
+    copyPassTexture(device, list, passTextureViews[main], readbackTextures[main]);
+    if (depth)
+        copyPassTexture(device, list, passTextureViews[depthPass], readbackTextures[depthPass]);
+    if (normal)
+        copyPassTexture(device, list, passTextureViews[normalPass], readbackTextures[normalPass]);
+    queue->flush_immediate_command_list();
+    queue->wait_idle();
+
+    // The effect renders bottom row first.
+    readBackPass(device, readbackTextures[main], PassKind::Main, RowOrder::reversed);
+    if (depth)
+        readBackPass(device, readbackTextures[depthPass], PassKind::Depth, RowOrder::reversed);
+    if (normal)
+        readBackPass(device, readbackTextures[normalPass], PassKind::Normal, RowOrder::reversed);
+
+    if (*recordFrameData) {
+        std::string record;
+        {
+            // The host thread replaces the record whole under the same lock.
+            std::lock_guard lock(frameRecordMutex);
+            record = frameRecord;
+        }
+        frameDataFile.write(record.data(), static_cast<std::streamsize>(record.size()));
+        frameDataFile.put('|');
+    }
+}
+
+void Kivren::copyPassTexture(api::device* device, api::command_list* list, api::resource_view view,
+                             api::resource readback) {
+    if (view.handle == 0 || readback.handle == 0)
+        return;
+    const api::resource texture = device->get_resource_from_view(view);
+    list->barrier(texture, api::resource_usage::render_target, api::resource_usage::copy_source);
+    list->copy_texture_region(texture, 0, nullptr, readback, 0, nullptr);
+    list->barrier(texture, api::resource_usage::copy_source, api::resource_usage::render_target);
+}
+
+void Kivren::readBackPass(api::device* device, api::resource readback, PassKind pass,
+                          RowOrder rowOrder) {
+    EncoderProcess& encoder = encoders[passIndex(pass)];
+    if (readback.handle == 0 || encoder.pipe == invalidPipe)
+        return;
+    // Due whether or not the mapping works: the stop reports frames that never arrived.
+    ++encoder.framesDue;
+    api::subresource_data mapped{};
+    if (!device->map_texture_region(readback, 0, nullptr, api::map_access::read_only, &mapped))
+        return;
+    const Unmap unmap{device, readback};
+    const api::resource_desc desc = device->get_resource_desc(readback);
+    enqueueFrame(static_cast<const std::uint8_t*>(mapped.data), mapped.row_pitch,
+                 desc.texture.height, desc.texture.width * 4, pass, rowOrder);
+}
+
+void Kivren::captureCustomPass(api::effect_runtime* runtime, api::resource_view rtv) {
+    std::lock_guard session(sessionMutex());
+    if (!recordRequested.load() || !*recordCustomPass || !customTurn || frameCount == 0)
+        return;
+    constexpr auto custom = passIndex(PassKind::Custom);
+    EncoderProcess& encoder = encoders[custom];
+    const api::resource readback = readbackTextures[custom];
+    if (readback.handle == 0 || encoder.pipe == invalidPipe)
+        return;
+    // A turn lasts until the next processed frame, which may be several
+    // presented frames away; one Custom frame per turn keeps the Custom video
+    // in step with Main. frameCount stays the same for the whole turn.
+    if (encoder.capturedTurn == frameCount)
+        return;
+    encoder.capturedTurn = frameCount;
+
+    api::device* device = runtime->get_device();
+    api::command_queue* queue = runtime->get_command_queue();
+    api::command_list* list = queue->get_immediate_command_list();
+    const api::resource backBuffer = device->get_resource_from_view(rtv);
+    list->barrier(backBuffer, api::resource_usage::render_target, api::resource_usage::copy_source);
+    list->copy_texture_region(backBuffer, 0, nullptr, readback, 0, nullptr);
+    list->barrier(backBuffer, api::resource_usage::copy_source, api::resource_usage::render_target);
+    queue->flush_immediate_command_list();
+    queue->wait_idle();
+    readBackPass(device, readback, PassKind::Custom, RowOrder::asMapped);
+}

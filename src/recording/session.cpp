@@ -1,0 +1,222 @@
+// The recording session, driven by ReShade's event 77 on the presenting
+// thread: start on request, pace frames to kivren_fps, stop with the
+// statistics line. The host thread only raises and lowers recordRequested,
+// except at unload, where it makes sure that no recording outlives the object.
+#include "core/kivren.h"
+#include "core/reshade_log.h"
+#include "recording/command_line.h"
+#include "recording/encoder_process.h"
+#include "recording/session_rules.h"
+
+#include <fmt/format.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+namespace api = reshade::api;
+
+std::int64_t steadyNow() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+struct Output {
+    PassKind pass;
+    const char* suffix;
+};
+constexpr Output outputs[] = {
+    {PassKind::Main, ".mov"},
+    {PassKind::Depth, " - depth.mov"},
+    {PassKind::Normal, " - normal.mov"},
+    {PassKind::Custom, " - custom pass.mov"},
+};
+
+} // namespace
+
+std::mutex& Kivren::sessionMutex() {
+    // One plugin object per process.
+    static std::mutex mutex;
+    return mutex;
+}
+
+void Kivren::processFrame(api::effect_runtime* runtime, api::resource_view rtv) {
+    std::lock_guard session(sessionMutex());
+    api::device* device = runtime->get_device();
+    const api::resource backBuffer = device->get_resource_from_view(rtv);
+
+    if (!recordRequested.load()) {
+        if (frameCount != 0)
+            stopRecording(runtime);
+        return;
+    }
+    if (frameCount == 0 && !startRecording(runtime, device, backBuffer))
+        return;
+
+    const std::int64_t now = steadyNow();
+    if (frameCount > 0) {
+        const std::int64_t interval = 1'000'000 / std::max<std::int32_t>(*videoFps, 1);
+        const std::int64_t elapsed = (now - lastFrameTime) / 1'000;
+        if (elapsed < interval)
+            return;
+    }
+    // The reference is this frame's own time, so the processed rate falls
+    // below kivren_fps when frame times do not divide the interval.
+    lastFrameTime = now;
+    // The frame counts as processed even when its capture throws: a session
+    // left at frameCount 0 would be started a second time over the first.
+    const auto finishFrame = [this] {
+        if (*recordCustomPass)
+            customTurn = !customTurn;
+        ++frameCount;
+    };
+    try {
+        capturePasses(runtime);
+    } catch (...) {
+        finishFrame();
+        throw;
+    }
+    finishFrame();
+}
+
+namespace {
+
+// Refuses a start whose settings would break out of their quotes on the
+// command line, or whose folder is missing; nothing is created then.
+bool settingsAllowStart(const Kivren& k) {
+    const std::pair<const char*, const std::string*> quoted[] = {
+        {"kivren_path", k.recordPath.get()},
+        {"kivren_name", k.recordName.get()},
+        {"kivren_ffmpeg_path", k.ffmpegPath.get()},
+    };
+    for (const auto& [setting, value] : quoted) {
+        if (!safeInCommandLine(*value)) {
+            logToReShade(logFailure, fmt::format("[Kivren] {} contains a double quote or a "
+                                                 "control character; recording not started.",
+                                                 setting));
+            return false;
+        }
+    }
+    if (!folderExists(*k.recordPath)) {
+        logToReShade(logFailure,
+                     fmt::format("[Kivren] Output folder {} does not exist; recording not "
+                                 "started.",
+                                 *k.recordPath));
+        return false;
+    }
+    return true;
+}
+
+void destroyReadbackTextures(Kivren& k, api::device* device) {
+    for (api::resource& texture : k.readbackTextures) {
+        if (device && texture.handle != 0)
+            device->destroy_resource(texture);
+        texture = {};
+    }
+}
+
+} // namespace
+
+bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
+                            api::resource backBuffer) {
+    if (!settingsAllowStart(*this)) {
+        recordRequested.exchange(false);
+        return false;
+    }
+
+    api::resource_desc desc = device->get_resource_desc(backBuffer);
+    desc.type = api::resource_type::texture_2d;
+    desc.heap = api::memory_heap::gpu_to_cpu;
+    desc.usage = api::resource_usage::copy_dest;
+    desc.flags = api::resource_flags::none;
+    for (api::resource& texture : readbackTextures) {
+        if (!device->create_resource(desc, nullptr, api::resource_usage::copy_dest, &texture)) {
+            logToReShade(logFailure, "[Kivren] Failed to create host resources!");
+            destroyReadbackTextures(*this, device);
+            recordRequested.exchange(false);
+            return false;
+        }
+    }
+
+    try {
+        runtime->get_screenshot_width_and_height(&frameWidth, &frameHeight);
+        passTextureViews = {};
+        frameCount = 0;
+        customTurn = false;
+        for (EncoderProcess& encoder : encoders)
+            encoder = EncoderProcess{};
+        recordingStart = steadyNow();
+
+        if (*recordFrameData) {
+            const std::string file = joinPath(*recordPath, *recordName + ".txt");
+            frameDataFile.close();
+            frameDataFile.clear();
+            frameDataFile.open(file, std::ios::out | std::ios::trunc | std::ios::binary);
+            if (!frameDataFile.is_open())
+                logToReShade(logFailure,
+                             fmt::format("[Kivren] Cannot open the frame data file {}", file));
+        }
+
+        const api::format format = device->get_resource_desc(backBuffer).texture.format;
+        customPixelFormat =
+            format == api::format::r8g8b8a8_unorm || format == api::format::r8g8b8a8_unorm_srgb
+                ? "rgba"
+                : "bgra";
+
+        const bool chosen[] = {true, *recordDepth, *recordNormal, *recordCustomPass};
+        for (const Output& output : outputs) {
+            if (!chosen[passIndex(output.pass)])
+                continue;
+            // A pass whose encoder does not start is not recorded; the others go on.
+            launchEncoder(joinPath(*recordPath, *recordName + output.suffix),
+                          output.pass == PassKind::Custom ? customPixelFormat : "bgra",
+                          output.pass);
+        }
+        if (!startWriter())
+            throw std::runtime_error("no writer thread");
+    } catch (const std::exception& e) {
+        closeEncoders();
+        frameDataFile.close();
+        destroyReadbackTextures(*this, device);
+        recordRequested.exchange(false);
+        logToReShade(logFailure, fmt::format("[Kivren] Recording could not start: {}", e.what()));
+        return false;
+    }
+    logToReShade(logProgress, "[Kivren] Recording started.");
+    return true;
+}
+
+void Kivren::stopRecording(api::effect_runtime* runtime) {
+    logToReShade(logProgress, "[Kivren] Stopping recording...");
+    if (runtime) {
+        runtime->get_command_queue()->wait_idle();
+        destroyReadbackTextures(*this, runtime->get_device());
+    } else {
+        // No runtime to reach the GPU through: the device frees the textures
+        // when it goes.
+        destroyReadbackTextures(*this, nullptr);
+    }
+    // Closed whatever kivren_frame_data says now: it may have changed since the start.
+    frameDataFile.close();
+    closeEncoders();
+
+    const std::int64_t milliseconds = (steadyNow() - recordingStart) / 1'000'000;
+    measuredFps.exchange(sessionRate(frameCount, milliseconds));
+    logToReShade(logStatistics, fmt::format("[Kivren] {} frames  {}ms  (~{} fps)", frameCount,
+                                            milliseconds, measuredFps.load()));
+    frameCount = 0;
+}
+
+void Kivren::stopRecordingForUnload() {
+    recordRequested.exchange(false);
+    // The presenting thread ends the recording at its next frame, where the
+    // GPU objects can be released too; give it a moment before doing it here.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (writerRunning.load() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::lock_guard session(sessionMutex());
+    if (frameCount != 0)
+        stopRecording(nullptr);
+}

@@ -1,0 +1,159 @@
+// The encoders against our stand-in FFmpeg, through the system's real pipes
+// and processes (Windows ones under Wine): the child gets exactly the command
+// line, every byte in order, and every way a child can fail is reported once
+// for its pass while the other passes go on.
+#include "core/kivren.h"
+#include "plugin_library.h"
+#include "recording/command_line.h"
+#include "reshade_module.h"
+#include "scratch_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+
+namespace {
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        return {};
+    std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+}
+
+class EncoderPipeline : public testing::Test {
+protected:
+    void SetUp() override {
+        StandInReShade::instance().reset();
+        plugin->ffmpegPath =
+            std::make_shared<std::string>((executableFolder() / KIVREN_FAKE_ENCODER).string());
+        plugin->videoFps = std::make_shared<std::int32_t>(30);
+    }
+    void TearDown() override { plugin->closeEncoders(); }
+
+    std::string output(const std::string& name) const { return (scratch.path() / name).string(); }
+
+    // A mapped picture whose rows are padded, as a driver maps them; row r
+    // is filled with bytes derived from (frame, r, column).
+    std::vector<std::uint8_t> mapped(std::uint32_t pitch, std::uint8_t frame) const {
+        std::vector<std::uint8_t> bytes(std::size_t{pitch} * plugin->frameHeight, 0xEE);
+        for (std::uint32_t r = 0; r < plugin->frameHeight; ++r)
+            for (std::uint32_t c = 0; c < plugin->frameWidth * 4; ++c)
+                bytes[r * pitch + c] = static_cast<std::uint8_t>(frame * 31 + r * 7 + c);
+        return bytes;
+    }
+
+    void feed(PassKind pass, int frames) {
+        const std::uint32_t pitch = plugin->frameWidth * 4 + 64;
+        for (int f = 0; f < frames; ++f) {
+            const auto bytes = mapped(pitch, static_cast<std::uint8_t>(f));
+            ++plugin->encoders[passIndex(pass)].framesDue;
+            plugin->enqueueFrame(bytes.data(), pitch, plugin->frameHeight, plugin->frameWidth * 4,
+                                 pass, RowOrder::asMapped);
+        }
+    }
+
+    static std::vector<std::string> failures() {
+        std::vector<std::string> lines;
+        for (const std::string& line : StandInReShade::instance().logLines())
+            if (line.rfind("1 ", 0) == 0)
+                lines.push_back(line.substr(2));
+        return lines;
+    }
+
+    ScratchFolder scratch;
+    std::unique_ptr<Kivren> plugin = std::make_unique<Kivren>();
+};
+
+TEST_F(EncoderPipeline, ChildReceivesTheCommandLineAndEveryByteInOrder) {
+    plugin->frameWidth = 5;
+    plugin->frameHeight = 3;
+    std::filesystem::create_directory(scratch.path() / "out dir");
+    const std::string path = output("out dir/my video - depth.mov");
+    ASSERT_TRUE(plugin->launchEncoder(path, "rgba", PassKind::Depth));
+    ASSERT_TRUE(plugin->startWriter());
+
+    // Rows reversed in one frame, as mapped in the next; padding is dropped.
+    const std::uint32_t pitch = 5 * 4 + 12;
+    std::string expected;
+    for (int f = 0; f < 2; ++f) {
+        const auto bytes = mapped(pitch, static_cast<std::uint8_t>(f));
+        const RowOrder order = f == 0 ? RowOrder::reversed : RowOrder::asMapped;
+        plugin->enqueueFrame(bytes.data(), pitch, 3, 20, PassKind::Depth, order);
+        for (int i = 0; i < 3; ++i) {
+            const int row = order == RowOrder::reversed ? 2 - i : i;
+            expected.append(reinterpret_cast<const char*>(bytes.data()) + row * pitch, 20);
+        }
+    }
+    plugin->closeEncoders();
+
+    EXPECT_EQ(readFile(path), expected);
+    std::string words;
+    for (const std::string& word :
+         splitCommandLine(encoderCommandLine(*plugin->ffmpegPath, "rgba", 5, 3, 30, path)))
+        words += word + "\n";
+    EXPECT_EQ(readFile(path + ".args"), words);
+    EXPECT_EQ(plugin->encoders[passIndex(PassKind::Depth)].pipe, invalidPipe);
+    EXPECT_EQ(plugin->encoders[passIndex(PassKind::Depth)].process, noProcess);
+    const auto log = StandInReShade::instance().logLines();
+    EXPECT_NE(std::find(log.begin(), log.end(), "3 [Kivren] Encoder started -> " + path),
+              log.end());
+    EXPECT_TRUE(failures().empty());
+}
+
+TEST_F(EncoderPipeline, EachFailingChildIsReportedOnceAndTheOthersGoOn) {
+    // A frame far larger than any pipe buffer, so that a child that stops
+    // reading is noticed by the writer.
+    plugin->frameWidth = 512;
+    plugin->frameHeight = 512;
+    const char* behaviours[] = {"", "status=3", "stop_after=1048576", "kill_after=1"};
+    const char* names[] = {"main.mov", "depth.mov", "normal.mov", "custom.mov"};
+    for (int i = 0; i < passCount; ++i) {
+        if (*behaviours[i])
+            std::ofstream(output(names[i]) + ".fake") << behaviours[i];
+        ASSERT_TRUE(plugin->launchEncoder(output(names[i]), "bgra", static_cast<PassKind>(i)));
+    }
+    ASSERT_TRUE(plugin->startWriter());
+    for (int i = 0; i < passCount; ++i)
+        feed(static_cast<PassKind>(i), 5);
+    plugin->closeEncoders();
+
+    EXPECT_EQ(readFile(output("main.mov")).size(), 5u * 512 * 512 * 4);
+    EXPECT_EQ(readFile(output("depth.mov")).size(), 5u * 512 * 512 * 4);
+    const auto lines = failures();
+    ASSERT_EQ(lines.size(), 3u) << testing::PrintToString(lines);
+    EXPECT_EQ(lines[0], "[Kivren] Depth pass incomplete: 5 of 5 frames written, write error 0, "
+                        "encoder exit status 3.");
+    EXPECT_TRUE(
+        std::regex_match(lines[1], std::regex(R"(\[Kivren\] Normal pass incomplete: [1-4] )"
+                                              R"(of 5 frames written, write error [1-9]\d*, )"
+                                              R"(encoder exit status 0\.)")))
+        << lines[1];
+    EXPECT_TRUE(
+        std::regex_match(lines[2], std::regex(R"(\[Kivren\] Custom pass incomplete: [01] of 5 )"
+                                              R"(frames written, write error [1-9]\d*, )"
+                                              R"(encoder (killed by signal|exit status) 9\.)")))
+        << lines[2];
+}
+
+TEST_F(EncoderPipeline, MissingExecutableIsReportedWithTheSystemsCode) {
+    plugin->frameWidth = 4;
+    plugin->frameHeight = 4;
+    // Both systems number "file not found" 2 (ERROR_FILE_NOT_FOUND, ENOENT).
+    for (const std::string& ffmpeg :
+         {output("no-such-ffmpeg.exe"), std::string("kivren-no-such-program")}) {
+        *plugin->ffmpegPath = ffmpeg;
+        EXPECT_FALSE(plugin->launchEncoder(output("video.mov"), "bgra", PassKind::Main));
+        EXPECT_EQ(plugin->encoders[0].pipe, invalidPipe);
+        EXPECT_EQ(plugin->encoders[0].process, noProcess);
+    }
+    const std::string expected = "[Kivren] FFmpeg launch failed (2). Check ffmpeg.exe is on PATH "
+                                 "or set kivren_ffmpeg_path.";
+    EXPECT_EQ(failures(), (std::vector<std::string>{expected, expected}));
+}
+
+} // namespace

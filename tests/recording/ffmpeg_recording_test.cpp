@@ -1,0 +1,151 @@
+// Recordings encoded by the real FFmpeg (native only): the files are ProRes
+// HQ in 10-bit 4:2:2 at the size and rate given, hold the frames that were
+// rendered, in order, the right way up and in the right colours, and a killed
+// FFmpeg loses its own pass only.
+#include "recording_fixture.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+namespace {
+
+std::string capture(const std::string& command) {
+    std::string text;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[1 << 16];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            text.append(buffer, n);
+        pclose(pipe);
+    }
+    return text;
+}
+
+std::string quoted(const std::string& path) {
+    return "'" + path + "'";
+}
+
+std::map<std::string, std::string> probe(const std::string& path) {
+    std::map<std::string, std::string> fields;
+    std::istringstream lines(
+        capture("ffprobe -v error -select_streams v:0 -count_frames -show_entries "
+                "stream=codec_name,profile,pix_fmt,width,height,r_frame_rate,nb_read_frames "
+                "-of default=nw=1 " +
+                quoted(path)));
+    for (std::string line; std::getline(lines, line);) {
+        const auto equals = line.find('=');
+        if (equals != std::string::npos)
+            fields[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    return fields;
+}
+
+double psnr(const std::string& decoded, const SimPicture& picture) {
+    double squares = 0;
+    for (std::size_t p = 0; p < picture.rgba.size() / 4; ++p) {
+        for (std::size_t c = 0; c < 3; ++c) {
+            const double d = static_cast<unsigned char>(decoded[p * 3 + c]) -
+                             static_cast<double>(picture.rgba[p * 4 + c]);
+            squares += d * d;
+        }
+    }
+    const double mse = squares / static_cast<double>(picture.rgba.size() / 4 * 3);
+    return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+class FfmpegRecording : public RecordingFixture {
+protected:
+    FfmpegRecording() {
+        width = 96;
+        height = 64;
+    }
+    void SetUp() override {
+        RecordingFixture::SetUp();
+        set("kivren_ffmpeg_path", "ffmpeg");
+        set("kivren_fps", "25");
+    }
+};
+
+TEST_F(FfmpegRecording, ProResFilesHoldTheRenderedFrames) {
+    set("kivren_normal", "1");
+    set("kivren_custom_pass", "1");
+    constexpr std::uint32_t presented = 8;
+    record(presented);
+    EXPECT_TRUE(logAt('1').empty()) << testing::PrintToString(logAt('1'));
+
+    const std::string suffixes[] = {".mov", " - depth.mov", " - normal.mov", " - custom pass.mov"};
+    for (std::uint32_t pass = 0; pass < 4; ++pass) {
+        const std::string path = file(suffixes[pass]);
+        auto fields = probe(path);
+        EXPECT_EQ(fields["codec_name"], "prores") << path;
+        EXPECT_EQ(fields["profile"], "HQ") << path;
+        EXPECT_EQ(fields["pix_fmt"], "yuv422p10le") << path;
+        EXPECT_EQ(fields["width"], std::to_string(width));
+        EXPECT_EQ(fields["height"], std::to_string(height));
+        EXPECT_EQ(fields["r_frame_rate"], "25/1");
+        EXPECT_EQ(fields["nb_read_frames"], std::to_string(presented / 2)) << path;
+
+        // Main, Depth and Normal on the even frames, Custom on the odd ones.
+        const std::string decoded =
+            capture("ffmpeg -v error -i " + quoted(path) + " -f rawvideo -pix_fmt rgb24 -");
+        const std::size_t size = std::size_t{width} * height * 3;
+        ASSERT_EQ(decoded.size(), presented / 2 * size) << path;
+        for (std::uint32_t k = 0; k < presented / 2; ++k) {
+            const std::uint32_t frame = 2 * k + (pass == 3 ? 1 : 0);
+            const SimPicture picture = simTestPicture(width, height, frame, pass);
+            EXPECT_GT(psnr(decoded.substr(k * size, size), picture), 40.0)
+                << path << " frame " << k;
+        }
+    }
+    const std::string data = read(file(".txt"));
+    EXPECT_EQ(std::count(data.begin(), data.end(), '|'), presented / 2);
+}
+
+// The pid of our FFmpeg child whose command line names the file.
+pid_t childEncoding(const std::string& name) {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string pid = entry.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        const auto close = line.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        std::istringstream rest(line.substr(close + 2));
+        char state;
+        pid_t parent = 0;
+        rest >> state >> parent;
+        std::ifstream cmdline(entry.path() / "cmdline", std::ios::binary);
+        const std::string args{std::istreambuf_iterator<char>(cmdline), {}};
+        if (parent == getpid() && args.find(name) != std::string::npos)
+            return static_cast<pid_t>(std::stoi(pid));
+    }
+    return 0;
+}
+
+TEST_F(FfmpegRecording, KilledFfmpegLosesOnlyItsOwnPass) {
+    run("kivren_start");
+    presentPaced(0, 3);
+    const pid_t depth = childEncoding("video - depth.mov");
+    ASSERT_NE(depth, 0);
+    ASSERT_EQ(kill(depth, SIGKILL), 0);
+    presentPaced(3, 5);
+    run("kivren_stop");
+    driver->present(8);
+
+    EXPECT_EQ(probe(file(".mov"))["nb_read_frames"], "8");
+    const auto failures = logAt('1');
+    ASSERT_EQ(failures.size(), 1u) << testing::PrintToString(failures);
+    EXPECT_TRUE(std::regex_match(
+        failures[0], std::regex(R"(\[Kivren\] Depth pass incomplete: [0-7] of 8 frames )"
+                                R"(written, write error \d+, encoder killed by signal )"
+                                R"(9\.)")))
+        << failures[0];
+}
+
+} // namespace

@@ -1,0 +1,101 @@
+// What goes wrong around a recording: starts that must be refused before
+// anything is created, encoders that fail, textures the effect lacks. Each
+// gets a clear level-1 line, and nothing already recorded is lost.
+#include "recording_fixture.h"
+
+namespace {
+
+class RefusedStart : public RecordingFixture {
+protected:
+    // The start is refused at the next frame, the request is lowered (a later
+    // frame starts nothing either), and nothing was created or launched.
+    void expectRefused(const std::string& line) {
+        const std::size_t before = logAt('1').size();
+        run("kivren_start");
+        driver->present(0);
+        driver->present(1);
+        const auto failures = logAt('1');
+        EXPECT_EQ(
+            std::vector<std::string>(failures.begin() + static_cast<long>(before), failures.end()),
+            std::vector<std::string>{line});
+        EXPECT_EQ(count(logAt('3'), R"(.*(started|Stopping).*)"), 0u);
+        EXPECT_EQ(runtime->device().readbackTextureCount(), 0u);
+        EXPECT_FALSE(std::filesystem::exists(file(".txt")));
+    }
+};
+
+TEST_F(RefusedStart, MissingOutputFolder) {
+    const std::string missing = (out() / "missing").string();
+    set("kivren_path", missing);
+    expectRefused("[Kivren] Output folder " + missing + " does not exist; recording not started.");
+}
+
+TEST_F(RefusedStart, SettingsThatWouldAddArguments) {
+    set("kivren_name", "video\" -f \"evil");
+    expectRefused("[Kivren] kivren_name contains a double quote or a control character; "
+                  "recording not started.");
+    set("kivren_name", "video");
+    set("kivren_ffmpeg_path", "ffmpeg\" -i \"x");
+    expectRefused("[Kivren] kivren_ffmpeg_path contains a double quote or a control character; "
+                  "recording not started.");
+    set("kivren_ffmpeg_path", "ffmpeg");
+    set("kivren_path", out().string() + "\t");
+    expectRefused("[Kivren] kivren_path contains a double quote or a control character; "
+                  "recording not started.");
+}
+
+TEST_F(RefusedStart, ReadbackTextureCreationFails) {
+    runtime->device().failCreationAfter(2);
+    const std::size_t before = runtime->device().textureCount();
+    expectRefused("[Kivren] Failed to create host resources!");
+    EXPECT_EQ(runtime->device().textureCount(), before);
+}
+
+TEST_F(RecordingFixture, MissingFfmpegIsReportedPerPass) {
+    set("kivren_ffmpeg_path", (out() / "no-such-ffmpeg.exe").string());
+    record(3);
+    const std::string launch = "[Kivren] FFmpeg launch failed (2). Check ffmpeg.exe is on PATH or "
+                               "set kivren_ffmpeg_path.";
+    EXPECT_EQ(logAt('1'), (std::vector<std::string>{launch, launch}));
+    // The frame data is still recorded, and the session ends as usual.
+    EXPECT_EQ(read(file(".txt")).size() > 0, true);
+    EXPECT_EQ(count(logAt('4'), statistics), 1u);
+}
+
+TEST_F(RecordingFixture, AnEncoderThatDiesLosesOnlyItsOwnPass) {
+    std::ofstream(file(" - depth.mov") + ".fake") << "kill_after=" << 2 * frameBytes();
+    std::ofstream(file(" - normal.mov") + ".fake") << "status=4";
+    set("kivren_normal", "1");
+    record(6);
+    EXPECT_EQ(read(file(".mov")).size(), 6 * frameBytes());
+    EXPECT_EQ(read(file(" - normal.mov")).size(), 6 * frameBytes());
+    const auto failures = logAt('1');
+    ASSERT_EQ(failures.size(), 2u) << testing::PrintToString(failures);
+    EXPECT_TRUE(std::regex_match(
+        failures[0], std::regex(R"(\[Kivren\] Depth pass incomplete: [0-6] of 6 frames )"
+                                R"(written, write error \d+, encoder (killed by )"
+                                R"(signal|exit status) 9\.)")))
+        << failures[0];
+    EXPECT_EQ(failures[1], "[Kivren] Normal pass incomplete: 6 of 6 frames written, write error "
+                           "0, encoder exit status 4.");
+}
+
+TEST_F(RecordingFixture, TextureMissingFromTheEffect) {
+    makeRuntime(reshade::api::format::b8g8r8a8_unorm, {"Kivren_Main", "Kivren_Main2"});
+    record(4);
+    EXPECT_EQ(logAt('1'), std::vector<std::string>{"[Kivren] kivren2.fx has no texture "
+                                                   "Kivren_Depth; the Depth pass records "
+                                                   "unchanged frames."});
+    // Depth keeps its place beside Main, with frames of unchanged content.
+    EXPECT_EQ(read(file(".mov")).size(), 4 * frameBytes());
+    EXPECT_EQ(read(file(" - depth.mov")), std::string(4 * frameBytes(), '\0'));
+    EXPECT_TRUE(runtime->device().errors().empty());
+
+    // Without Kivren_Main the effect is searched again on every processed frame.
+    makeRuntime(reshade::api::format::b8g8r8a8_unorm, {"Kivren_Depth"});
+    record(3);
+    EXPECT_EQ(runtime->enumerations(), 3);
+    EXPECT_EQ(read(file(".mov")), std::string(3 * frameBytes(), '\0'));
+}
+
+} // namespace
