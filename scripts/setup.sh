@@ -18,6 +18,8 @@ packages=(
   mingw-w64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
   # encoding, checking videos
   ffmpeg
+  # the frame data import add-on's tests run the real Blender
+  blender
   # fetching and unpacking Debian source packages
   dpkg-dev
 )

@@ -1,0 +1,258 @@
+// kivren-framedata as a user runs it: the outputs it writes, read back by
+// their own rules, and what it does with bad input and bad command lines.
+#include "converter.h"
+#include "frame_data_samples.h"
+#include "json_value.h"
+#include "number_text.h"
+#include "scratch_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeText(const fs::path& path, std::string_view text) {
+    std::ofstream(path, std::ios::binary)
+        .write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+std::vector<std::vector<std::string>> splitLines(const std::string& text, char separator) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        rows.emplace_back();
+        std::istringstream fields(line);
+        for (std::string field; std::getline(fields, field, separator);)
+            rows.back().push_back(field);
+        if (!line.empty() && line.back() == separator)
+            rows.back().push_back("");
+    }
+    return rows;
+}
+
+double number(const std::string& text) {
+    return std::stod(text);
+}
+
+Vec3 jsonVec(const JsonValue& v) {
+    return {v[0].number, v[1].number, v[2].number};
+}
+Quaternion jsonQuat(const JsonValue& v) {
+    return {v[0].number, v[1].number, v[2].number, v[3].number};
+}
+
+void expectNear(const Vec3& actual, const Vec3& expected, double tolerance, const char* what) {
+    SCOPED_TRACE(what);
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+class FrameDataTool : public testing::Test {
+protected:
+    int run(const std::vector<std::string>& args) {
+        const std::vector<std::string_view> views(args.begin(), args.end());
+        std::ostringstream out, err;
+        const int status = runFrameDataTool(views, out, err);
+        out_ = out.str();
+        err_ = err.str();
+        return status;
+    }
+    std::string at(const char* name) const { return (scratch_.path() / name).string(); }
+
+    ScratchFolder scratch_;
+    std::string out_, err_;
+};
+
+TEST_F(FrameDataTool, WorkedEntryRoundTripsThroughJsonChanAndCsv) {
+    // The camera stands at (0, -4608, 1024) cm looking level along the game's
+    // +Y (yaw 90 degrees) with 90 degrees across the picture; the ball rests
+    // unrotated at 93.15 cm; the car sits at (0, -4608, 17.01) facing +Y.
+    // In z-up metres the game's +Y is -y, and what is right of that view is -x.
+    const std::string input = KIVREN_TOOLS_TEST_DATA "/worked_entry.txt";
+    writeText(at("old.json"), "from an earlier run");
+    ASSERT_EQ(run({input, "--json", at("old.json"), "--chan", at("w.chan"), "--csv", at("w.csv")}),
+              exitDone)
+        << err_;
+
+    JsonValue json;
+    ASSERT_TRUE(parseJson(readText(at("old.json")), json));
+    EXPECT_EQ(json["fps"].number, 30.0);
+    EXPECT_EQ(json["frameCount"].number, 1.0);
+    const JsonValue& frame = json["frames"][0];
+    EXPECT_EQ(frame["frame"].number, 1.0);
+    const JsonValue& camera = frame["camera"];
+    expectNear(jsonVec(camera["location"]), {0, 46.08, 10.24}, 1e-9, "camera");
+    const Quaternion view = jsonQuat(camera["quaternion"]);
+    expectNear(rotateByQuaternion(view, {0, 0, -1}), {0, -1, 0}, 2e-6, "view");
+    expectNear(rotateByQuaternion(view, {0, 1, 0}), {0, 0, 1}, 2e-6, "up");
+    expectNear(rotateByQuaternion(view, {1, 0, 0}), {-1, 0, 0}, 2e-6, "picture right");
+    EXPECT_EQ(camera["hfov"].number, 90.0);
+    // Ninety degrees across a 36 mm sensor is half its width: 18 mm.
+    EXPECT_NEAR(camera["focalLength"].number, 18.0, 1e-5);
+    expectNear(jsonVec(frame["ball"]["location"]), {0, 0, 0.9315}, 1e-9, "ball");
+    EXPECT_EQ(frame["ball"]["quaternion"][3].number, 1.0);
+    const JsonValue& car = frame["cars"][0];
+    ASSERT_EQ(frame["cars"].items.size(), 1u);
+    expectNear(jsonVec(car["location"]), {0, 46.08, 0.1701}, 1e-9, "car");
+    expectNear(rotateByQuaternion(jsonQuat(car["quaternion"]), {1, 0, 0}), {0, -1, 0}, 2e-6,
+               "car nose");
+
+    const auto chan = splitLines(readText(at("w.chan")), '\t');
+    ASSERT_EQ(chan.size(), 1u);
+    ASSERT_EQ(chan[0].size(), 8u);
+    EXPECT_EQ(chan[0][0], "1");
+    expectNear({number(chan[0][1]), number(chan[0][2]), number(chan[0][3])}, {0, 46.08, 10.24},
+               1e-9, "chan translation");
+    const Vec3 euler{number(chan[0][4]), number(chan[0][5]), number(chan[0][6])};
+    expectNear(rotateByZxyDegrees(euler, {0, 0, -1}), {0, -1, 0}, 2e-6, "chan view");
+    expectNear(rotateByZxyDegrees(euler, {0, 1, 0}), {0, 0, 1}, 2e-6, "chan up");
+    EXPECT_NEAR(number(chan[0][7]), 58.7155, 1e-4); // down a 16:9 picture
+
+    const auto csv = splitLines(readText(at("w.csv")), ',');
+    ASSERT_EQ(csv.size(), 4u);
+    EXPECT_EQ(csv[0][2], "object");
+    for (std::size_t row = 1; row < csv.size(); ++row)
+        ASSERT_EQ(csv[row].size(), csv[0].size());
+    EXPECT_EQ(csv[1][2], "camera");
+    EXPECT_EQ(number(csv[1][5]), 10.24);
+    EXPECT_EQ(csv[2][2], "ball");
+    EXPECT_EQ(number(csv[2][5]), 0.9315);
+    EXPECT_EQ(csv[3][2], "car1");
+    EXPECT_EQ(number(csv[3][4]), 46.08);
+}
+
+TEST_F(FrameDataTool, GeneratedRecordingStaysAlignedWithItsFrames) {
+    const auto frames = samplePath(60);
+    writeText(at("path.txt"), sampleFile(frames));
+    ASSERT_EQ(run({at("path.txt"), "--json=" + at("p.json"), "--chan", at("p.chan"), "--csv",
+                   at("p.csv"), "--fps", "60", "--start-frame", "101", "--axes", "y-up", "--units",
+                   "cm", "--aspect", "1280x720"}),
+              exitDone)
+        << err_;
+
+    JsonValue json;
+    ASSERT_TRUE(parseJson(readText(at("p.json")), json));
+    const auto chan = splitLines(readText(at("p.chan")), '\t');
+    const auto csv = splitLines(readText(at("p.csv")), ',');
+    ASSERT_EQ(json["frames"].items.size(), frames.size());
+    std::size_t chanLine = 0, csvRow = 1;
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        SCOPED_TRACE(i);
+        const JsonValue& frame = json["frames"][i];
+        const std::string frameNumber = std::to_string(101 + i);
+        EXPECT_EQ(frame["frame"].number, 101.0 + static_cast<double>(i));
+        EXPECT_NEAR(frame["time"].number, static_cast<double>(i) / 60.0, 1e-6);
+        if (!frames[i].replay) {
+            EXPECT_EQ(frame["camera"].kind, JsonValue::Kind::null);
+            continue;
+        }
+        const SampleActor& camera = frames[i].camera;
+        const GameAxes axes = gameAxes(camera.rotation);
+        // y-up centimetres: x = X, y = Z, z = Y.
+        const Vec3 place{camera.location.X, camera.location.Z, camera.location.Y};
+        expectNear(jsonVec(frame["camera"]["location"]), place, 0.05, "json camera");
+        const Quaternion view = jsonQuat(frame["camera"]["quaternion"]);
+        expectNear(rotateByQuaternion(view, {0, 0, -1}), targetDirection(axes.forward, Axes::yUp),
+                   2e-5, "json view");
+        ASSERT_EQ(frame["cars"].items.size(), frames[i].cars.size());
+
+        ASSERT_LT(chanLine, chan.size());
+        const auto& line = chan[chanLine++];
+        EXPECT_EQ(line[0], frameNumber);
+        expectNear({number(line[1]), number(line[2]), number(line[3])}, place, 0.05, "chan");
+        const Vec3 euler{number(line[4]), number(line[5]), number(line[6])};
+        expectNear(rotateByZxyDegrees(euler, {0, 1, 0}), targetDirection(axes.up, Axes::yUp), 2e-5,
+                   "chan up");
+
+        for (std::size_t object = 0; object < 2 + frames[i].cars.size(); ++object) {
+            ASSERT_LT(csvRow, csv.size());
+            EXPECT_EQ(csv[csvRow++][0], frameNumber);
+        }
+    }
+    EXPECT_EQ(chanLine, chan.size());
+    EXPECT_EQ(csvRow, csv.size());
+}
+
+TEST_F(FrameDataTool, BadInputNamesThePlaceAndLeavesEveryOutputAsItWas) {
+    std::string cut = readText(KIVREN_TOOLS_TEST_DATA "/worked_entry.txt");
+    cut.pop_back(); // a copy that stopped before the last '|'
+    writeText(at("cut.txt"), cut);
+    writeText(at("keep.json"), "from an earlier run");
+    EXPECT_EQ(run({at("cut.txt"), "--json", at("keep.json"), "--csv", at("new.csv")}), exitFailed);
+    EXPECT_EQ(err_, "kivren-framedata: " + at("cut.txt") + ":1:" + std::to_string(cut.size() + 1) +
+                        ": entry 1: the file ends inside this entry, before its '|'\n");
+    EXPECT_EQ(readText(at("keep.json")), "from an earlier run");
+
+    // One output that cannot be written stops the others from appearing.
+    EXPECT_EQ(run({KIVREN_TOOLS_TEST_DATA "/worked_entry.txt", "--json", at("fine.json"), "--chan",
+                   at("no-such-folder/w.chan")}),
+              exitFailed);
+    EXPECT_NE(err_.find("cannot create"), std::string::npos) << err_;
+    EXPECT_EQ(std::count(err_.begin(), err_.end(), '\n'), 1);
+
+    std::vector<std::string> left;
+    for (const auto& file : fs::directory_iterator(scratch_.path()))
+        left.push_back(file.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"cut.txt", "keep.json"}));
+}
+
+TEST_F(FrameDataTool, UsageMistakesAreNamedAndExitWithTwo) {
+    const std::string input = KIVREN_TOOLS_TEST_DATA "/worked_entry.txt";
+    const std::pair<std::vector<std::string>, const char*> mistakes[] = {
+        {{}, "no input file"},
+        {{input}, "nothing to do"},
+        {{input, "--json"}, "--json needs a value"},
+        {{input, "--check", "--fps", "0"}, "--fps needs a number above 0"},
+        {{input, "--check", "--axes", "x-up"}, "--axes is one of z-up, y-up, not \"x-up\""},
+        {{input, "--check", "--aspect", "wide"}, "--aspect needs a shape"},
+        {{input, "--json", input}, "--json would overwrite the input file"},
+        {{input, "--csv", at("a"), "--chan", at("a")}, "--chan and --csv name the same file"},
+        {{input, "-o", at("a")}, "unknown option -o"},
+    };
+    for (const auto& [args, says] : mistakes) {
+        EXPECT_EQ(run(args), exitUsage);
+        EXPECT_NE(err_.find(says), std::string::npos) << err_;
+    }
+    EXPECT_EQ(run({"--help"}), exitDone);
+    EXPECT_NE(out_.find("--sensor-fit"), std::string::npos);
+    EXPECT_EQ(run({input, "--check", "--fps", "60"}), exitDone);
+    EXPECT_NE(out_.find("1 frames"), std::string::npos) << out_;
+}
+
+TEST(NumberText, WritesWhatPrintfWritesWithSevenDigits) {
+    std::mt19937_64 random(20240611);
+    std::uniform_real_distribution<double> exponent(-20.0, 20.0);
+    for (int i = 0; i < 200000; ++i) {
+        double value = std::pow(10.0, exponent(random)) * (i % 2 ? -1.0 : 1.0);
+        // Half of them as the file holds them: floats with six digits, in metres.
+        char expected[32];
+        if (i % 4 < 2) {
+            std::snprintf(expected, sizeof(expected), "%g",
+                          static_cast<double>(static_cast<float>(value)));
+            value = std::strtod(expected, nullptr) * 0.01;
+        }
+        std::snprintf(expected, sizeof(expected), "%.7g", value);
+        std::string actual;
+        appendNumber(actual, value);
+        ASSERT_EQ(actual, expected) << "for " << value;
+    }
+    std::string zero;
+    appendNumber(zero, -0.0);
+    EXPECT_EQ(zero, "0");
+}
+
+} // namespace

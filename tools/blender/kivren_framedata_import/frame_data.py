@@ -1,0 +1,205 @@
+# Reading the frame data log that Kivren2 records beside its videos. Kept
+# free of Blender's modules so that it reads the same way anywhere.
+#
+# The file is a run of entries, each ended by "|": entry N belongs to frame N
+# of the Main video. An entry is either empty (captured while no replay was
+# showing) or a run of groups ended by ";": the camera (location X, Y, Z,
+# quaternion X, Y, Z, W, horizontal field of view in degrees), the ball
+# (location, quaternion), then one group per car. Numbers are separated by ","
+# and printed as C's "%g"; there is no whitespace. Locations are Unreal units
+# in the game's left-handed frame (X forward, Y right, Z up).
+
+import math
+import re
+
+ENTRY_END = "|"
+GROUP_END = ";"
+NUMBER_SEPARATOR = ","
+CAMERA_GROUP_SIZE = 8
+ACTOR_GROUP_SIZE = 7
+
+NUMBER_NAMES = (
+    "location X", "location Y", "location Z",
+    "quaternion X", "quaternion Y", "quaternion Z", "quaternion W",
+    "field of view",
+)
+
+# Python's float() also takes spaces, underscores and words such as "inf";
+# the log never holds them, so a number must look like "%g" output.
+_NUMBER = re.compile(r"-?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?")
+
+# A damaged digit shows in the quaternion's length; the writer's own rounding
+# stays below 1e-6.
+_QUATERNION_LENGTH_TOLERANCE = 1e-3
+
+
+class FrameDataError(Exception):
+    """The first problem of a file, with its place: line and column (from 1)
+    in a text editor, and the entry, which is also the frame of the video."""
+
+    def __init__(self, line, column, entry, message):
+        super().__init__(message)
+        self.line = line
+        self.column = column
+        self.entry = entry
+        self.message = message
+
+    def __str__(self):
+        if self.line == 0:
+            return self.message
+        if self.entry == 0:
+            return "line %d, column %d: %s" % (self.line, self.column, self.message)
+        return "line %d, column %d: entry %d: %s" % (
+            self.line, self.column, self.entry, self.message)
+
+
+class Pose:
+    __slots__ = ("location", "quaternion")
+
+    def __init__(self, numbers):
+        self.location = tuple(numbers[0:3])
+        self.quaternion = tuple(numbers[3:7])  # X, Y, Z, W as written
+
+
+class Entry:
+    """One frame with a replay: the camera, its field of view, ball and cars."""
+
+    __slots__ = ("camera", "field_of_view", "ball", "cars")
+
+    def __init__(self, camera, field_of_view, ball, cars):
+        self.camera = camera
+        self.field_of_view = field_of_view
+        self.ball = ball
+        self.cars = cars
+
+
+def _group_name(group):
+    if group == 0:
+        return "camera group"
+    if group == 1:
+        return "ball group"
+    return "car %d group" % (group - 1)
+
+
+def _describe(text):
+    if not text:
+        return "nothing"
+    if not " " <= text[0] <= "~":
+        return "the byte 0x%02x" % ord(text[0])
+    shown = text[:24]
+    for i, c in enumerate(shown):
+        if not " " <= c <= "~":
+            shown = shown[:i]
+            break
+    return '"%s"' % shown
+
+
+class _Parser:
+    def __init__(self, text):
+        self.text = text
+        self.line = 1
+        self.line_start = 0
+        self.entry = 0
+
+    def fail(self, at, message):
+        raise FrameDataError(self.line, at - self.line_start + 1, self.entry, message)
+
+    def run(self):
+        text = self.text
+        entries = []
+        pos = 0
+        while True:
+            # An editor's line breaks, between entries only.
+            while text.startswith("\n", pos) or text.startswith("\r\n", pos):
+                pos = text.index("\n", pos) + 1
+                self.line += 1
+                self.line_start = pos
+            if pos == len(text):
+                break
+            self.entry += 1
+            end = text.find(ENTRY_END, pos)
+            if end == pos:
+                entries.append(None)
+            else:
+                entries.append(self.parse_entry(pos, len(text) if end < 0 else end))
+            if end < 0:
+                self.fail(len(text), "the file ends inside this entry, before its '|'")
+            pos = end + 1
+        if not entries:
+            raise FrameDataError(0, 0, 0, "holds no frame data entries")
+        return entries
+
+    def parse_entry(self, start, stop):
+        text = self.text
+        poses = []
+        field_of_view = 0.0
+        pos = start
+        group = 0
+        while pos < stop:
+            size = CAMERA_GROUP_SIZE if group == 0 else ACTOR_GROUP_SIZE
+            group_end = text.find(GROUP_END, pos, stop)
+            fields = text[pos:stop if group_end < 0 else group_end].split(NUMBER_SEPARATOR)
+            numbers = []
+            at = pos
+            for index, field in enumerate(fields):
+                if index == size:
+                    self.fail(at, "the %s has more than %d numbers" % (_group_name(group), size))
+                numbers.append(self.number(field, at, group, index))
+                at += len(field) + 1
+            if group_end < 0:
+                if stop == len(text):
+                    self.fail(stop, "the file ends inside this entry, before its '|'")
+                self.fail(stop, "%s, after the %s: expected ',' or ';', found '|'"
+                          % (_group_name(group), NUMBER_NAMES[len(numbers) - 1]))
+            if len(numbers) != size:
+                self.fail(group_end, "the %s has %d numbers, expected %d"
+                          % (_group_name(group), len(numbers), size))
+            self.check(numbers, group, pos)
+            poses.append(Pose(numbers))
+            if group == 0:
+                field_of_view = numbers[7]
+            pos = group_end + 1
+            group += 1
+        if group == 1:
+            self.fail(stop, "the camera group is not followed by a ball group")
+        return Entry(poses[0], field_of_view, poses[1], poses[2:])
+
+    def number(self, field, at, group, index):
+        match = _NUMBER.match(field)
+        if match and match.end() == len(field):
+            value = float(field)
+            if math.isfinite(value):
+                return value
+            self.fail(at, '%s, %s: "%s" is out of range' % (
+                _group_name(group), NUMBER_NAMES[index], field))
+        if match:
+            # A number with something stuck to it: the place is the something.
+            self.fail(at + match.end(), "%s, after the %s: expected ',' or ';', found %s" % (
+                _group_name(group), NUMBER_NAMES[index], _describe(field[match.end():])))
+        self.fail(at, "%s, %s: expected a number, found %s" % (
+            _group_name(group), NUMBER_NAMES[index], _describe(field)))
+
+    def check(self, numbers, group, at):
+        length = math.sqrt(sum(q * q for q in numbers[3:7]))
+        if abs(length - 1.0) > _QUATERNION_LENGTH_TOLERANCE:
+            self.fail(at, "the %s's quaternion has length %g, not 1" % (_group_name(group), length))
+        if group == 0 and not 0.0 < numbers[7] < 180.0:
+            self.fail(at, "the camera's field of view %g is not between 0 and 180 degrees"
+                      % numbers[7])
+
+
+def parse_frame_data(text):
+    """Returns one item per entry: an Entry, or None for a frame captured
+    without a replay. Raises FrameDataError at the first problem."""
+    return _Parser(text).run()
+
+
+def read_frame_data(path):
+    try:
+        with open(path, "rb") as f:
+            data = f.read()
+    except OSError as error:
+        raise FrameDataError(0, 0, 0, "cannot be read: %s" % error.strerror) from error
+    # Latin-1 maps each byte to one character, so columns count bytes and no
+    # damaged byte stops the decoding before the check can name its place.
+    return parse_frame_data(data.decode("latin-1"))

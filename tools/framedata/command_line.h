@@ -1,0 +1,27 @@
+#pragma once
+// The converter's command line: what to read, what to write, and how to
+// convert. Parsing reports the first mistake as one line.
+
+#include "frame_conversion.h"
+
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+
+struct CommandLine {
+    std::filesystem::path input;
+    std::filesystem::path json; // an empty path: not wanted
+    std::filesystem::path chan;
+    std::filesystem::path csv;
+    bool checkOnly = false;
+    bool help = false;
+    bool version = false;
+    ConversionOptions conversion;
+};
+
+// args excludes the program's name.
+bool parseCommandLine(std::span<const std::string_view> args, CommandLine& line,
+                      std::string& error);
+
+std::string_view helpText();

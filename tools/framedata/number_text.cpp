@@ -1,0 +1,115 @@
+#include "number_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <iterator>
+
+namespace {
+
+constexpr int digits = 7;
+
+// 10^0 to 10^22 are exact doubles, so scaling by one rounds only once.
+constexpr double powersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int exactPowers = static_cast<int>(std::size(powersOfTen));
+// 1e-15 to 1e15.
+constexpr double searchPowers[] = {1e-15, 1e-14, 1e-13, 1e-12, 1e-11, 1e-10, 1e-9, 1e-8,
+                                   1e-7,  1e-6,  1e-5,  1e-4,  1e-3,  1e-2,  1e-1, 1e0,
+                                   1e1,   1e2,   1e3,   1e4,   1e5,   1e6,   1e7,  1e8,
+                                   1e9,   1e10,  1e11,  1e12,  1e13,  1e14,  1e15};
+
+void appendSlow(std::string& out, double value) {
+    char text[32];
+    out.append(
+        text,
+        std::to_chars(text, text + sizeof(text), value, std::chars_format::general, digits).ptr);
+}
+
+} // namespace
+
+// A long recording writes millions of numbers, and the standard library's
+// exact "%.7g" costs several times the rest of the conversion. Scaling the
+// value so that its seven digits form an integer is exact but for the one
+// rounding of the scaling, which only matters for a value within a
+// billionth of a digit of a tie; values outside the exact powers take the
+// standard library's way.
+void appendNumber(std::string& out, double value) {
+    if (value == 0.0) {
+        out.push_back('0');
+        return;
+    }
+    const double magnitude = std::abs(value);
+    if (!(magnitude >= 1e-15 && magnitude < 1e15)) {
+        appendSlow(out, value);
+        return;
+    }
+    // The decimal exponent by search rather than log10, which costs as much
+    // as all the rest; a boundary that the inexact negative powers misplace
+    // is put right below.
+    int exponent = static_cast<int>(std::upper_bound(std::begin(searchPowers),
+                                                     std::end(searchPowers), magnitude) -
+                                    std::begin(searchPowers)) -
+                   16;
+    auto scaled = [&](int e) {
+        const int shift = digits - 1 - e;
+        return static_cast<std::int64_t>(std::llround(
+            shift >= 0 ? magnitude * powersOfTen[shift] : magnitude / powersOfTen[-shift]));
+    };
+    if (digits - 1 - exponent >= exactPowers || exponent - digits + 1 >= exactPowers) {
+        appendSlow(out, value);
+        return;
+    }
+    std::int64_t mantissa = scaled(exponent);
+    // log10 may land one off near a power of ten, and rounding may carry.
+    if (mantissa >= 10'000'000) {
+        ++exponent;
+        mantissa = scaled(exponent);
+    } else if (mantissa < 1'000'000) {
+        --exponent;
+        mantissa = scaled(exponent);
+    }
+    if (mantissa >= 10'000'000 || mantissa < 1'000'000) {
+        appendSlow(out, value);
+        return;
+    }
+
+    char text[digits];
+    for (int i = digits - 1; i >= 0; --i, mantissa /= 10)
+        text[i] = static_cast<char>('0' + mantissa % 10);
+    int used = digits;
+    while (used > 1 && text[used - 1] == '0')
+        --used;
+
+    if (value < 0)
+        out.push_back('-');
+    if (exponent < -4 || exponent >= digits) {
+        out.push_back(text[0]);
+        if (used > 1) {
+            out.push_back('.');
+            out.append(text + 1, static_cast<std::size_t>(used - 1));
+        }
+        out.push_back('e');
+        out.push_back(exponent < 0 ? '-' : '+');
+        const int e = std::abs(exponent);
+        if (e < 10)
+            out.push_back('0');
+        char exponentText[4];
+        out.append(exponentText, std::to_chars(exponentText, exponentText + 4, e).ptr);
+    } else if (exponent < 0) {
+        out.append("0.");
+        out.append(static_cast<std::size_t>(-exponent - 1), '0');
+        out.append(text, static_cast<std::size_t>(used));
+    } else {
+        const int whole = exponent + 1;
+        out.append(text, static_cast<std::size_t>(std::min(whole, used)));
+        if (used < whole)
+            out.append(static_cast<std::size_t>(whole - used), '0');
+        if (used > whole) {
+            out.push_back('.');
+            out.append(text + whole, static_cast<std::size_t>(used - whole));
+        }
+    }
+}
