@@ -3,7 +3,7 @@ function(kivren_warnings target)
     target_compile_options(${target} PRIVATE
         -Wall -Wextra -Wpedantic -Werror
         -Wshadow -Wcast-align -Wunused -Woverloaded-virtual
-        -Wnull-dereference -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough)
+        -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough)
 endfunction()
 
 # Adds the platform half of a "name.h / name_win32.cpp / name_posix.cpp" trio.

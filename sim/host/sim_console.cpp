@@ -146,6 +146,12 @@ std::string SimConsole::value(const std::string& name) const {
     return found == cvars_.end() ? std::string() : found->second->stringValue();
 }
 
+int SimConsole::setCount(const std::string& name) const {
+    std::lock_guard lock(mutex_);
+    auto found = cvars_.find(name);
+    return found == cvars_.end() ? 0 : found->second->setCount();
+}
+
 std::vector<std::string> SimConsole::logLines() const {
     std::lock_guard lock(mutex_);
     return log_;

@@ -51,6 +51,8 @@ public:
     std::vector<NotifierInfo> notifiers() const;
     bool hasVariable(const std::string& name) const;
     std::string value(const std::string& name) const;
+    // How many times the variable was set since it was registered.
+    int setCount(const std::string& name) const;
 
     std::vector<std::string> logLines() const;
     void clearLog();

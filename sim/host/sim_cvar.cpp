@@ -50,6 +50,7 @@ void SimCVar::setValue(const std::string& value) {
         }
         oldValue = value_;
         value_ = stored;
+        ++setCount_;
         for (const Binding& binding : bindings_)
             writeBinding(binding);
         handlers = handlers_;

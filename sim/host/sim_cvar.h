@@ -4,6 +4,7 @@
 
 #include "bakkesmod/wrappers/cvarwrapper.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -34,6 +35,8 @@ public:
 
     // Drops the bound values and handlers (the plugin that gave them is going).
     void detach();
+    // How many times a value was set, whatever it was.
+    int setCount() const { return setCount_.load(); }
 
 private:
     using Binding = std::variant<std::shared_ptr<int>, std::shared_ptr<bool>,
@@ -47,6 +50,7 @@ private:
     float min_, max_;
     mutable std::recursive_mutex mutex_;
     std::string value_;
+    std::atomic<int> setCount_{0};
     std::vector<Binding> bindings_;
     std::vector<std::function<void(std::string, CVarWrapper)>> handlers_;
 };

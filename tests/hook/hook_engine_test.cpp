@@ -50,7 +50,10 @@ TEST_F(RealHooks, MovedInstructionsBehaveAsInPlace) {
 TEST_F(RealHooks, ShortFunctionsArePatchedInPaddingOrAbove) {
     expectHookedAndRestored<4>(hookTargetPaddedAfter, 45);
     expectHookedAndRestored<5>(hookTargetPaddedBefore, 46);
-    const auto* before = reinterpret_cast<const uint8_t*>(&hookTargetPaddedBefore);
+    // The empty asm hides where the pointer came from, so that the compiler
+    // does not take the bytes around a function for an array overrun.
+    const uint8_t* before = reinterpret_cast<const uint8_t*>(&hookTargetPaddedBefore);
+    asm("" : "+r"(before));
     EXPECT_EQ(before[-5], 0xE9) << "the long jump goes in the padding above";
     EXPECT_EQ(before[0], 0xEB);
     EXPECT_EQ(before[1], 0xF9);
