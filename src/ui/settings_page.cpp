@@ -162,8 +162,15 @@ void Kivren::drawIdPassSection() {
     }
 
     ImGui::Spacing();
-    if (ImGui::ColorEdit3("Debug highlight", &highlightColour.r, ImGuiColorEditFlags_NoAlpha))
-        setHighlightColour(highlightColour.r, highlightColour.g, highlightColour.b);
+    // The console may set the colour from another thread; the editor works on
+    // a copy read under the lock that guards every write of it.
+    IdColour highlight;
+    {
+        std::lock_guard lock(shaderMutex);
+        highlight = highlightColour;
+    }
+    if (ImGui::ColorEdit3("Debug highlight", &highlight.r, ImGuiColorEditFlags_NoAlpha))
+        setHighlightColour(highlight.r, highlight.g, highlight.b);
     ImGui::SameLine();
     ImGui::TextDisabled("(browse colour only)");
 
