@@ -25,6 +25,7 @@ void pageFrame(benchmark::State& state) {
         host.console().run("kivren_custom_pass_add " + std::to_string(1000 + i));
     {
         SettingsMenu menu(host, 720.0f, 900.0f);
+        menu.captureText(false);
         menu.frame();
         ImGuiWindow* page = menu.window();
         page->StateStorage.SetInt(page->GetID("ID Pass  (Cryptomatte-style)"), 1);

@@ -40,11 +40,15 @@ void SettingsMenu::drawPage() {
                      ImGuiWindowFlags_NoSavedSettings);
     if (page) {
         page->adoptUiContext(reinterpret_cast<std::uintptr_t>(context_));
-        // ImGui's own text log captures what the page renders; depth 0 opens nothing.
-        ImGui::LogToBuffer(0);
-        page->drawSettingsPage();
-        pageText_ = context_->LogBuffer.c_str();
-        ImGui::LogFinish();
+        if (captureText_) {
+            // ImGui's own text log captures what the page renders; depth 0 opens nothing.
+            ImGui::LogToBuffer(0);
+            page->drawSettingsPage();
+            pageText_ = context_->LogBuffer.c_str();
+            ImGui::LogFinish();
+        } else {
+            page->drawSettingsPage();
+        }
         // The plugin may leave its own module's ImGui current; the host's is ours.
         makeCurrent();
     }

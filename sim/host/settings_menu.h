@@ -24,7 +24,10 @@ public:
     // One interface frame without rendering: NewFrame, the page, Render.
     void frame();
     // The text that the page's widgets rendered in the last frame, one line each.
+    // Capturing goes through ImGui's log, which also turns list clipping off,
+    // so a program that measures or shows the page switches it off.
     const std::string& pageText() const { return pageText_; }
+    void captureText(bool capture) { captureText_ = capture; }
     // The parts of a frame, for a program that renders with a backend between them.
     void beginFrame();
     void drawPage();
@@ -40,4 +43,5 @@ private:
     float width_, height_;
     std::string windowName_;
     std::string pageText_;
+    bool captureText_ = true;
 };

@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr int pageWidth = 720;
+constexpr int pageWidth = 800;
 constexpr int pageHeight = 900;
 
 struct Options {
@@ -101,6 +101,7 @@ int run(const Options& options) {
     int status = 0;
     {
         SettingsMenu menu(host, static_cast<float>(pageWidth), static_cast<float>(pageHeight));
+        menu.captureText(false);
         menu.makeCurrent();
         ImGui::StyleColorsDark();
         ImGui_ImplGlfw_InitForOpenGL(window, true);

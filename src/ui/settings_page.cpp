@@ -148,16 +148,21 @@ void Kivren::drawIdPassSection() {
     if (entries.empty()) {
         ImGui::TextDisabled("No meshes added yet.");
     } else {
-        int row = 1;
-        for (const IdPassEntry& entry : entries) {
-            float colour[3] = {entry.r, entry.g, entry.b};
-            const std::string label = fmt::format("##meshcol_{}", entry.hash);
-            if (ImGui::ColorEdit3(label.c_str(), colour,
-                                  ImGuiColorEditFlags_NoAlpha | ImGuiColorEditFlags_NoInputs))
-                setIdPassColour(entry.hash, colour[0], colour[1], colour[2]);
-            ImGui::SameLine();
-            ImGui::Text("Mesh %d   (id: %zx)", row, static_cast<std::size_t>(entry.hash));
-            ++row;
+        // Only the rows in view are submitted: a long ID pass costs what fits
+        // on the screen, not what is listed.
+        ImGuiListClipper clipper;
+        clipper.Begin(static_cast<int>(entries.size()));
+        while (clipper.Step()) {
+            for (int index = clipper.DisplayStart; index < clipper.DisplayEnd; ++index) {
+                const IdPassEntry& entry = entries[static_cast<std::size_t>(index)];
+                float colour[3] = {entry.r, entry.g, entry.b};
+                const std::string label = fmt::format("##meshcol_{}", entry.hash);
+                if (ImGui::ColorEdit3(label.c_str(), colour,
+                                      ImGuiColorEditFlags_NoAlpha | ImGuiColorEditFlags_NoInputs))
+                    setIdPassColour(entry.hash, colour[0], colour[1], colour[2]);
+                ImGui::SameLine();
+                ImGui::Text("Mesh %d   (id: %zx)", index + 1, static_cast<std::size_t>(entry.hash));
+            }
         }
     }
 
