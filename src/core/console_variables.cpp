@@ -37,6 +37,8 @@ void Kivren::registerConsoleVariables() {
         {"kivren_debug_models", "0", "Debug models mode", true, 0, true, 1, &debugModelsMode},
         {"kivren_fps", "30", "Video framerate", true, 1, true, 999, &videoFps},
         {"kivren_ffmpeg_path", "ffmpeg", "Path to ffmpeg.exe", false, 0, false, 0, &ffmpegPath},
+        {"kivren_custom_pass_444", "0", "Record the ID pass in ProRes 4444", true, 0, true, 1,
+         &recordCustomPass444},
     };
     for (const Variable& v : variables) {
         CVarWrapper cvar = cvarManager->registerCvar(v.name, v.defaultValue, v.description, true,

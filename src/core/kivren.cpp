@@ -47,6 +47,7 @@ void Kivren::onLoad() {
         debugModelsMode = std::make_shared<bool>(false);
         videoFps = std::make_shared<std::int32_t>(30);
         ffmpegPath = std::make_shared<std::string>("ffmpeg");
+        recordCustomPass444 = std::make_shared<bool>(false);
 
         highlightColour = {1.0f, 0.0f, 1.0f};
 

@@ -77,6 +77,8 @@ public:
     std::shared_ptr<bool> debugModelsMode;
     std::shared_ptr<std::int32_t> videoFps;
     std::shared_ptr<std::string> ffmpegPath;
+    // The ID pass in ProRes 4444 (clean matte edges); off keeps every command line as it was.
+    std::shared_ptr<bool> recordCustomPass444;
     std::string frameRecord;
     // Written on the host's game thread, copied on the presenting thread.
     std::mutex frameRecordMutex;

@@ -4,11 +4,12 @@
 
 std::string encoderCommandLine(std::string_view ffmpegPath, std::string_view pixelFormat,
                                std::uint32_t width, std::uint32_t height, std::int32_t fps,
-                               std::string_view outputPath) {
+                               std::string_view outputPath, bool proRes4444) {
     return fmt::format("\"{}\" -y -f rawvideo -pixel_format {} -video_size {}x{} -framerate {} "
-                       "-i pipe:0 -c:v prores_ks -profile:v 3 -pix_fmt yuv422p10le -movflags "
+                       "-i pipe:0 -c:v prores_ks -profile:v {} -pix_fmt {} -movflags "
                        "+faststart \"{}\"",
-                       ffmpegPath, pixelFormat, width, height, fps, outputPath);
+                       ffmpegPath, pixelFormat, width, height, fps, proRes4444 ? 4 : 3,
+                       proRes4444 ? "yuv444p10le" : "yuv422p10le", outputPath);
 }
 
 bool safeInCommandLine(std::string_view text) {

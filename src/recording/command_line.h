@@ -9,9 +9,11 @@
 #include <vector>
 
 // The 153-character template with its six placeholders filled in order.
+// With proRes4444 the child encodes ProRes 4444 in 10-bit 4:4:4 instead of
+// HQ 4:2:2, so that flat ID mattes keep clean edges; everything else stays.
 std::string encoderCommandLine(std::string_view ffmpegPath, std::string_view pixelFormat,
                                std::uint32_t width, std::uint32_t height, std::int32_t fps,
-                               std::string_view outputPath);
+                               std::string_view outputPath, bool proRes4444 = false);
 
 // False when the text holds a double quote or a control character, either of
 // which would let a setting end its quoted argument and add arguments of its own.

@@ -95,6 +95,8 @@ void Kivren::drawSettingsWidgets() {
     settingCheckbox("Depth map", "kivren_depth", *recordDepth);
     settingCheckbox("Normal map", "kivren_normal", *recordNormal);
     settingCheckbox("ID pass (custom pass)", "kivren_custom_pass", *recordCustomPass);
+    settingCheckbox("Clean ID pass edges (ProRes 4444)", "kivren_custom_pass_444",
+                    *recordCustomPass444);
     settingCheckbox("Record camera, cars and ball data", "kivren_frame_data", *recordFrameData);
 
     doubleSpacing();

@@ -45,7 +45,7 @@ TEST_F(Lifecycle, OnLoadRegistersInOrderAndRunsTheUsersConfigurationLast) {
               (std::vector<std::string>{"kivren_path", "kivren_name", "kivren_ffmpeg_path"}));
 
     const std::vector<SimConsole::VariableInfo> variables = console().variables();
-    ASSERT_EQ(variables.size(), 10u);
+    ASSERT_EQ(variables.size(), 11u);
     struct Expected {
         const char *name, *value, *description;
         bool hasRange;
@@ -62,6 +62,7 @@ TEST_F(Lifecycle, OnLoadRegistersInOrderAndRunsTheUsersConfigurationLast) {
         {"kivren_debug_models", "0", "Debug models mode", true, 0, 1},
         {"kivren_fps", "30", "Video framerate", true, 1, 999},
         {"kivren_ffmpeg_path", "ffmpeg", "Path to ffmpeg.exe", false, 0, 0},
+        {"kivren_custom_pass_444", "0", "Record the ID pass in ProRes 4444", true, 0, 1},
     };
     for (std::size_t i = 0; i < variables.size(); ++i) {
         SCOPED_TRACE(expected[i].name);

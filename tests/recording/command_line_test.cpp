@@ -19,6 +19,11 @@ TEST(CommandLine, TemplateAndItsWords) {
     EXPECT_EQ(line, "\"ffmpeg\" -y -f rawvideo -pixel_format bgra -video_size 1920x1080 "
                     "-framerate 30 -i pipe:0 -c:v prores_ks -profile:v 3 -pix_fmt yuv422p10le "
                     "-movflags +faststart \"C:\\Kivren\\video.mov\"");
+    EXPECT_EQ(encoderCommandLine("ffmpeg", "rgba", 1920, 1080, 30,
+                                 "C:\\Kivren\\v - custom pass.mov", true),
+              "\"ffmpeg\" -y -f rawvideo -pixel_format rgba -video_size 1920x1080 -framerate 30 "
+              "-i pipe:0 -c:v prores_ks -profile:v 4 -pix_fmt yuv444p10le -movflags +faststart "
+              "\"C:\\Kivren\\v - custom pass.mov\"");
     EXPECT_EQ(splitCommandLine(encoderCommandLine("C:\\Program Files\\ffmpeg.exe", "rgba", 64, 48,
                                                   999, "D:\\out dir\\my video - depth.mov")),
               (Words{"C:\\Program Files\\ffmpeg.exe",

@@ -104,6 +104,43 @@ TEST_F(FfmpegRecording, ProResFilesHoldTheRenderedFrames) {
     EXPECT_EQ(std::count(data.begin(), data.end(), '|'), presented / 2);
 }
 
+// With kivren_custom_pass_444 only the Custom file is ProRes 4444 in 4:4:4,
+// and its colours come back closer to what was drawn than in 4:2:2.
+TEST_F(FfmpegRecording, CleanIdPassIsProRes4444AndCloser) {
+    set("kivren_custom_pass", "1");
+    constexpr std::uint32_t presented = 4;
+    auto customPsnr = [&](const std::string& path) {
+        const std::string decoded =
+            capture("ffmpeg -v error -i " + quoted(path) + " -f rawvideo -pix_fmt rgb24 -");
+        const std::size_t size = std::size_t{width} * height * 3;
+        double total = 0;
+        for (std::uint32_t k = 0; k < presented / 2; ++k)
+            total +=
+                psnr(decoded.substr(k * size, size), simTestPicture(width, height, 2 * k + 1, 3));
+        return total / (presented / 2);
+    };
+
+    record(presented);
+    const std::string subsampled = out().string() + "/422 - custom pass.mov";
+    std::filesystem::rename(file(" - custom pass.mov"), subsampled);
+
+    set("kivren_custom_pass_444", "1");
+    record(presented);
+    auto custom = probe(file(" - custom pass.mov"));
+    // FFmpeg's decoder reports ProRes 4444 at its full 12 bits; what matters is 4:4:4.
+    EXPECT_EQ(custom["pix_fmt"].rfind("yuv444p", 0), 0u) << custom["pix_fmt"];
+    EXPECT_EQ(custom["profile"], "4444");
+    EXPECT_EQ(custom["nb_read_frames"], std::to_string(presented / 2));
+    auto main = probe(file(".mov"));
+    EXPECT_EQ(main["pix_fmt"], "yuv422p10le") << "only the ID pass changes";
+    EXPECT_EQ(main["profile"], "HQ");
+
+    const double full = customPsnr(file(" - custom pass.mov"));
+    const double half = customPsnr(subsampled);
+    std::printf("Custom pass PSNR: 4:4:4 %.2f dB, 4:2:2 %.2f dB\n", full, half);
+    EXPECT_GT(full, half);
+}
+
 // The pid of our FFmpeg child whose command line names the file.
 pid_t childEncoding(const std::string& name) {
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {

@@ -67,6 +67,7 @@ TEST_F(SettingsPage, CheckboxesAndSliderSetTheirVariablesOnce) {
         {"Depth map", "kivren_depth"},
         {"Normal map", "kivren_normal"},
         {"ID pass (custom pass)", "kivren_custom_pass"},
+        {"Clean ID pass edges (ProRes 4444)", "kivren_custom_pass_444"},
         {"Record camera, cars and ball data", "kivren_frame_data"},
     };
     for (const auto& [label, variable] : boxes) {
