@@ -3,6 +3,7 @@
 // ID pass touches is kept; every other method does nothing, and its getters
 // hand out nothing.
 
+#include "sim_later_methods.h"
 #include "sim_object.h"
 
 #include <d3d11.h>
@@ -12,7 +13,9 @@
 
 class SimDevice;
 
-class SimDeviceContext final : public simd3d::Object<ID3D11DeviceContext> {
+class SimDeviceContext final
+    : public simd3d::Object<
+          simd3d::LaterMethods<ID3D11DeviceContext, simd3d::laterContextMethods>> {
 public:
     explicit SimDeviceContext(SimDevice* device);
 

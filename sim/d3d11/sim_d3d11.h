@@ -74,7 +74,8 @@ void createSimDevice(ID3D11Device** device, ID3D11DeviceContext** context);
 // Creates a buffer of the given size on a stand-in device.
 ID3D11Buffer* createSimBuffer(ID3D11Device* device, UINT byteWidth, UINT bindFlags);
 
-class SimDevice final : public simd3d::Object<ID3D11Device> {
+class SimDevice final
+    : public simd3d::Object<simd3d::LaterMethods<ID3D11Device, simd3d::laterDeviceMethods>> {
 public:
     // From now on CreatePixelShader answers `result` and creates nothing
     // (S_OK restores the normal behaviour).

@@ -7,14 +7,12 @@
 // QueryInterface as 0. Structures and interfaces that are only passed by
 // pointer stay incomplete; enumerations carry the values in use.
 
+#include "dxgi.h"
 #include "unknwn.h"
 
-enum DXGI_FORMAT : UINT {
-    DXGI_FORMAT_UNKNOWN = 0,
-    DXGI_FORMAT_R32G32B32A32_FLOAT = 2,
-    DXGI_FORMAT_R8G8B8A8_UNORM = 28,
-    DXGI_FORMAT_R32_UINT = 42,
-    DXGI_FORMAT_R16_UINT = 57,
+enum D3D_DRIVER_TYPE : UINT {
+    D3D_DRIVER_TYPE_UNKNOWN = 0,
+    D3D_DRIVER_TYPE_HARDWARE = 1,
 };
 
 enum D3D_FEATURE_LEVEL : UINT {
@@ -495,3 +493,18 @@ struct ID3D11Device : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetExceptionMode(UINT RaiseFlags) = 0;
     virtual UINT STDMETHODCALLTYPE GetExceptionMode() = 0;
 };
+
+struct IDXGIAdapter;
+// The same declaration as module_handle.h gives.
+struct HINSTANCE__;
+using HMODULE = HINSTANCE__*;
+
+constexpr UINT D3D11_SDK_VERSION = 7;
+
+// The signature of the export that creates a device, its immediate context
+// and a swap chain in one call.
+using PFN_D3D11_CREATE_DEVICE_AND_SWAP_CHAIN = HRESULT(WINAPI*)(
+    IDXGIAdapter* adapter, D3D_DRIVER_TYPE driverType, HMODULE software, UINT flags,
+    const D3D_FEATURE_LEVEL* featureLevels, UINT featureLevelCount, UINT sdkVersion,
+    const DXGI_SWAP_CHAIN_DESC* swapChainDesc, IDXGISwapChain** swapChain, ID3D11Device** device,
+    D3D_FEATURE_LEVEL* featureLevel, ID3D11DeviceContext** immediateContext);

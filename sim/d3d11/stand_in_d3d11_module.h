@@ -1,0 +1,21 @@
+#pragma once
+// The stand-in d3d11 module (libd3d11.so): what it exports besides
+// D3D11CreateDeviceAndSwapChain, for tests that look into it. Its objects are
+// the stand-ins of sim_d3d11.h, built into the module, so every context it
+// creates runs the module's one copy of the method code, as with d3d11.dll.
+
+#include <d3d11.h>
+
+#include <cstddef>
+
+extern "C" {
+// From now on D3D11CreateDeviceAndSwapChain answers `result` and creates
+// nothing (S_OK restores the normal behaviour).
+void standInD3d11FailCreation(HRESULT result);
+// The module's objects created and not yet released to zero, and the uses of
+// released ones.
+std::size_t standInD3d11LiveObjects();
+std::size_t standInD3d11Misuses();
+// How many devices the module has created.
+std::size_t standInD3d11DevicesCreated();
+}
