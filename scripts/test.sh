@@ -59,6 +59,10 @@ run_windows() {
         wineboot -i >/dev/null 2>&1 || fail "wineboot could not create the Wine prefix in $WINEPREFIX"
         wineserver -w
     fi
+    # One wineserver for the whole suite, kept up until the end: a server that
+    # shuts itself down when its last client exits can race with the next test
+    # program connecting to it ("recvmsg: Connection reset by peer").
+    wineserver -p || fail "wineserver could not start for $WINEPREFIX"
     echo "=== Windows tests (Wine) ==="
     (cd "$here/build/windows" && ctest --output-on-failure -j "$jobs") || status=1
     stop_windows_helpers
