@@ -22,6 +22,8 @@ packages=(
   blender
   # fetching and unpacking Debian source packages
   dpkg-dev
+  # the Windows release archive (scripts/package.sh)
+  zip
 )
 
 if [ "$(id -u)" -ne 0 ]; then
