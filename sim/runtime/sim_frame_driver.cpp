@@ -25,11 +25,14 @@ void SimFrameDriver::present(std::uint32_t frame) {
     for (std::uint32_t pass = 0; pass < 3; ++pass)
         runtime_.drawEffectTexture(textures[pass], simTestPicture(w, h, frame, pass));
     runtime_.drawBackBuffer(simTestPicture(w, h, frame, 3));
+    fireFrameEvents(runtime_);
+}
 
+void SimFrameDriver::fireFrameEvents(SimEffectRuntime& runtime) {
     StandInReShade& reshade = StandInReShade::instance();
-    auto* list = runtime_.queue().get_immediate_command_list();
-    const std::uint64_t rtv = runtime_.backBufferView().handle;
-    reshade.fireBeginEffects(&runtime_, list, rtv);
-    reshade.fireFinishEffects(&runtime_, list, rtv);
-    reshade.firePresent(&runtime_);
+    auto* list = runtime.queue().get_immediate_command_list();
+    const std::uint64_t rtv = runtime.backBufferView().handle;
+    reshade.fireBeginEffects(&runtime, list, rtv);
+    reshade.fireFinishEffects(&runtime, list, rtv);
+    reshade.firePresent(&runtime);
 }

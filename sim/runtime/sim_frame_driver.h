@@ -18,6 +18,10 @@ public:
     // shows the camera at X = n, the ball at Y = n and each car i at Z = n + i.
     void present(std::uint32_t frame);
 
+    // ReShade's part of a frame whose pictures are drawn: events 76, 77, 75
+    // on the runtime's back buffer.
+    static void fireFrameEvents(SimEffectRuntime& runtime);
+
     static SimReplayState replayAt(std::uint32_t frame, int cars);
     void setCars(int cars) { cars_ = cars; }
 

@@ -2,6 +2,7 @@
 // a quad drawn with each shader reads back as exactly the 8-bit colour that
 // the encoder will see, and the draw path reads real buffers as mesh keys.
 #include "core/kivren.h"
+#include "d3d11_helpers_win32.h"
 #include "idpass/flat_shader.h"
 
 #include <d3d11.h>
@@ -16,17 +17,9 @@ namespace {
 
 using Rgba = std::array<std::uint8_t, 4>;
 
-template <typename T> void release(T*& object) {
-    if (object)
-        object->Release();
-    object = nullptr;
-}
-
 ID3DBlob* compile(const char* source, const char* target) {
-    ID3DBlob* code = nullptr;
-    const HRESULT hr = D3DCompile(source, std::strlen(source), "test", nullptr, nullptr, "main",
-                                  target, 0, 0, &code, nullptr);
-    EXPECT_EQ(hr, S_OK) << target;
+    ID3DBlob* code = compileShader(source, target);
+    EXPECT_NE(code, nullptr) << target;
     return code;
 }
 
@@ -55,28 +48,17 @@ protected:
         texture.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
         ASSERT_EQ(device->CreateTexture2D(&texture, nullptr, &readback), S_OK);
 
-        ID3DBlob* vsCode =
-            compile("struct VS_IN{ float4 Position : POSITION; float4 Color : COLOR0; };"
-                    "struct VS_OUT{ float4 Position : SV_Position; float4 Color : COLOR0; };"
-                    "VS_OUT main(VS_IN v){ VS_OUT o; o.Position = v.Position; o.Color = v.Color; "
-                    "return o; }",
-                    "vs_4_0");
+        ID3DBlob* vsCode = compile(colourVertexShader, "vs_4_0");
         ASSERT_NE(vsCode, nullptr);
         ASSERT_EQ(device->CreateVertexShader(vsCode->GetBufferPointer(), vsCode->GetBufferSize(),
                                              nullptr, &vertexShader),
                   S_OK);
-        const D3D11_INPUT_ELEMENT_DESC elements[] = {
-            {"POSITION", 0, DXGI_FORMAT_R32G32B32A32_FLOAT, 0, 0, D3D11_INPUT_PER_VERTEX_DATA, 0},
-            {"COLOR", 0, DXGI_FORMAT_R32G32B32A32_FLOAT, 0, 16, D3D11_INPUT_PER_VERTEX_DATA, 0},
-        };
-        hr = device->CreateInputLayout(elements, 2, vsCode->GetBufferPointer(),
+        hr = device->CreateInputLayout(colourVertexElements, 2, vsCode->GetBufferPointer(),
                                        vsCode->GetBufferSize(), &layout);
         vsCode->Release();
         ASSERT_EQ(hr, S_OK);
 
-        ID3DBlob* psCode = compile("struct VS_OUT{ float4 Position : SV_Position; float4 Color : "
-                                   "COLOR0; };float4 main(VS_OUT i) : SV_Target{ return i.Color; }",
-                                   "ps_4_0");
+        ID3DBlob* psCode = compile(colourPixelShader, "ps_4_0");
         ASSERT_NE(psCode, nullptr);
         hr = device->CreatePixelShader(psCode->GetBufferPointer(), psCode->GetBufferSize(), nullptr,
                                        &gameShader);
@@ -112,18 +94,18 @@ protected:
 
     void TearDown() override {
         plugin.onUnload();
-        release(rasterizer);
-        release(constantBuffer);
-        release(indexBuffer);
-        release(vertexBuffer);
-        release(gameShader);
-        release(layout);
-        release(vertexShader);
-        release(readback);
-        release(targetView);
-        release(target);
-        release(context);
-        release(device);
+        releaseObject(rasterizer);
+        releaseObject(constantBuffer);
+        releaseObject(indexBuffer);
+        releaseObject(vertexBuffer);
+        releaseObject(gameShader);
+        releaseObject(layout);
+        releaseObject(vertexShader);
+        releaseObject(readback);
+        releaseObject(targetView);
+        releaseObject(target);
+        releaseObject(context);
+        releaseObject(device);
     }
 
     ID3D11Buffer* buffer(UINT bytes, UINT bind, const void* data) {
@@ -202,7 +184,7 @@ TEST_F(RealDevice, EachFlatShaderDrawsItsExactColour) {
         ID3D11PixelShader* shader = nullptr;
         ASSERT_EQ(compileFlatShader(device, row.r, row.g, row.b, &shader), S_OK);
         EXPECT_EQ(drawQuad(shader), row.expected) << row.r << " " << row.g << " " << row.b;
-        release(shader);
+        releaseObject(shader);
     }
 }
 

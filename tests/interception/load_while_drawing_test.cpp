@@ -3,9 +3,9 @@
 // turning on the preview: no crash, every draw reaches the driver, frames are
 // coloured while the plugin is in, and no frame drawn wholly after an unload
 // is coloured.
+#include "drawing_game.h"
 #include "idpass/mesh_identity.h"
 #include "loaded_plugin.h"
-#include "test_game.h"
 
 #include <fmt/format.h>
 
@@ -36,7 +36,7 @@ TEST_F(LoadWhileDrawing, NoCrashNoLostDrawNoColourAfterUnload) {
     std::string failure;
 
     std::thread render([&] {
-        TestGame game;
+        DrawingGame game{sampleMeshes};
         failure = game.failure();
         if (!failure.empty()) {
             stop = true;
@@ -47,10 +47,10 @@ TEST_F(LoadWhileDrawing, NoCrashNoLostDrawNoColourAfterUnload) {
             const int before = phase.load();
             const auto colours = game.drawFrame();
             const int after = phase.load();
-            issued += static_cast<long long>(gameMeshes.size());
+            issued += static_cast<long long>(sampleMeshes.size());
             bool coloured = false;
             for (std::size_t i = 0; i < colours.size(); ++i)
-                coloured |= colours[i] != gameColours[i];
+                coloured |= colours[i] != sampleMeshes[i].gameColour;
             if (coloured)
                 ++colouredFrames;
             if (coloured && before == after && before % 2 == 0)
@@ -61,8 +61,9 @@ TEST_F(LoadWhileDrawing, NoCrashNoLostDrawNoColourAfterUnload) {
             lost = issued.load() - (game.driverDraws() - driverBefore);
     });
 
-    const MeshHash listed = hashMeshKey({gameMeshes[2].stride, gameMeshes[2].vertexBytes,
-                                         gameMeshes[2].indexBytes, gameMeshes[2].constantBytes});
+    const MeshSizes& sizes = sampleMeshes[2].sizes;
+    const MeshHash listed =
+        hashMeshKey({sizes.stride, sizes.vertexBytes, sizes.indexBytes, sizes.constantBytes});
     for (int cycle = 0; cycle < loadCycles && !stop.load(); ++cycle) {
         ++phase;
         load();

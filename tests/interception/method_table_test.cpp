@@ -2,8 +2,8 @@
 // Wine, the stand-in here) in the test program itself: the statuses, the
 // layout of the 205 entries against the tables of a game's own objects, and
 // the life of the table.
+#include "drawing_game.h"
 #include "idpass/method_table.h"
-#include "test_game.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,7 @@ TEST_F(MethodTable, CaptureCopiesTheContextsMethodsAsTheGameSeesThem) {
     }
 
     // The throw-away context is gone, yet its methods are the game's.
-    TestGame game;
+    DrawingGame game{sampleMeshes};
     ASSERT_EQ(game.failure(), "");
     void* const* methods = game.contextMethods();
     EXPECT_EQ(methodTable[drawIndexedEntry], static_cast<const void*>(game.drawIndexedCode()));

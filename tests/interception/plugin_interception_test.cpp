@@ -3,9 +3,9 @@
 // game's draws enter the plugin once it is loaded, the listed mesh and the
 // selected debug model come out in their flat colours, and after the unload
 // the game's code and colours are its own again.
+#include "drawing_game.h"
 #include "idpass/mesh_identity.h"
 #include "loaded_plugin.h"
-#include "test_game.h"
 
 #include <fmt/format.h>
 
@@ -27,7 +27,10 @@ Rgba eightBit(const IdColour& colour) {
 }
 
 std::vector<Rgba> gameFrame() {
-    return {gameColours.begin(), gameColours.end()};
+    std::vector<Rgba> colours;
+    for (const SimMesh& mesh : sampleMeshes)
+        colours.push_back(mesh.gameColour);
+    return colours;
 }
 
 // The game's frame with mesh `mesh` in `colour`.
@@ -65,7 +68,7 @@ protected:
         return 0;
     }
 
-    TestGame game;
+    DrawingGame game{sampleMeshes};
     std::vector<std::uint8_t> original;
 };
 
@@ -75,7 +78,7 @@ TEST_F(PluginInterception, ListedMeshAndDebugModelsComeOutInTheirColoursUntilUnl
     const long long driverBefore = game.driverDraws();
     long long issued = 0;
     auto frame = [&] {
-        issued += static_cast<long long>(gameMeshes.size());
+        issued += static_cast<long long>(sampleMeshes.size());
         return game.drawFrame();
     };
     EXPECT_EQ(frame(), gameFrame());
@@ -86,7 +89,7 @@ TEST_F(PluginInterception, ListedMeshAndDebugModelsComeOutInTheirColoursUntilUnl
     EXPECT_EQ(frame(), gameFrame()) << "no replay: the draws are left alone";
 
     enterReplay();
-    const MeshHash listed = hashOf(gameMeshes[1]);
+    const MeshHash listed = hashOf(sampleMeshes[1].sizes);
     console().run(fmt::format("kivren_custom_pass_add {:x}", listed));
     console().run("kivren_custom_pass_preview 1");
     const Rgba flat = eightBit(autoColour(listed));
@@ -101,18 +104,18 @@ TEST_F(PluginInterception, ListedMeshAndDebugModelsComeOutInTheirColoursUntilUnl
     EXPECT_EQ(frame(), gameFrame());
     std::set<MeshHash> selected;
     const Rgba magenta{255, 0, 255, 255};
-    for (std::size_t step = 0; step < gameMeshes.size(); ++step) {
+    for (std::size_t step = 0; step < sampleMeshes.size(); ++step) {
         console().run("kivren_debug_models_next");
         const MeshHash hash = lastSelected();
         selected.insert(hash);
-        std::size_t mesh = gameMeshes.size();
-        for (std::size_t i = 0; i < gameMeshes.size(); ++i)
-            if (hashOf(gameMeshes[i]) == hash)
+        std::size_t mesh = sampleMeshes.size();
+        for (std::size_t i = 0; i < sampleMeshes.size(); ++i)
+            if (hashOf(sampleMeshes[i].sizes) == hash)
                 mesh = i;
-        ASSERT_LT(mesh, gameMeshes.size()) << std::hex << hash << " was never drawn";
+        ASSERT_LT(mesh, sampleMeshes.size()) << std::hex << hash << " was never drawn";
         EXPECT_EQ(frame(), frameWith(mesh, magenta)) << "step " << step;
     }
-    EXPECT_EQ(selected.size(), gameMeshes.size()) << "every drawn mesh is selected once";
+    EXPECT_EQ(selected.size(), sampleMeshes.size()) << "every drawn mesh is selected once";
 
     host->unloadPlugin();
     EXPECT_EQ(codeBytes(game.drawIndexedCode()), original);
@@ -132,7 +135,7 @@ TEST_F(PluginInterception, SecondLoadInTheSameMappingLeavesTheDrawsAlone) {
     host->startPlugin();
     EXPECT_EQ(codeBytes(game.drawIndexedCode()), original);
     enterReplay();
-    console().run(fmt::format("kivren_custom_pass_add {:x}", hashOf(gameMeshes[0])));
+    console().run(fmt::format("kivren_custom_pass_add {:x}", hashOf(sampleMeshes[0].sizes)));
     console().run("kivren_custom_pass_preview 1");
     game.drawFrame();
     EXPECT_EQ(game.drawFrame(), gameFrame());
@@ -143,10 +146,10 @@ TEST_F(PluginInterception, SecondLoadInTheSameMappingLeavesTheDrawsAlone) {
     load();
     EXPECT_NE(codeBytes(game.drawIndexedCode()), original);
     enterReplay();
-    console().run(fmt::format("kivren_custom_pass_add {:x}", hashOf(gameMeshes[0])));
+    console().run(fmt::format("kivren_custom_pass_add {:x}", hashOf(sampleMeshes[0].sizes)));
     console().run("kivren_custom_pass_preview 1");
     game.drawFrame();
-    EXPECT_EQ(game.drawFrame(), frameWith(0, eightBit(autoColour(hashOf(gameMeshes[0])))));
+    EXPECT_EQ(game.drawFrame(), frameWith(0, eightBit(autoColour(hashOf(sampleMeshes[0].sizes)))));
     host->unloadPlugin();
     EXPECT_EQ(codeBytes(game.drawIndexedCode()), original);
 }

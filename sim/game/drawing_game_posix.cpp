@@ -1,8 +1,8 @@
-// The test game on the stand-in d3d11 module. The stand-in draws nothing, so
-// a draw's colour is read from the pixel shader bound when it ran: the game's
-// own shader carries the mesh's colour in its bytes, and the plugin's flat
-// shaders are the stand-in compiler's "bytecode", their HLSL source.
-#include "test_game.h"
+// The drawing game on the stand-in d3d11 module. The stand-in draws nothing,
+// so a draw's colour is read from the pixel shader bound when it ran: the
+// game's own shader carries the mesh's colour in its bytes, and the plugin's
+// flat shaders are the stand-in compiler's "bytecode", their HLSL source.
+#include "drawing_game.h"
 
 #include "sim_d3d11.h"
 #include "stand_in_d3d11_module.h"
@@ -45,8 +45,9 @@ Rgba colourOf(const std::vector<std::uint8_t>& bytecode) {
 
 } // namespace
 
-struct TestGame::State {
+struct DrawingGame::State {
     std::string failure;
+    std::vector<SimMesh> meshes;
     IDXGISwapChain* swapChain = nullptr;
     ID3D11Device* device = nullptr;
     ID3D11DeviceContext* context = nullptr;
@@ -56,13 +57,21 @@ struct TestGame::State {
         ID3D11Buffer* constants = nullptr;
         ID3D11PixelShader* shader = nullptr;
     };
-    std::array<Mesh, gameMeshes.size()> meshes{};
+    std::vector<Mesh> objects;
 };
 
-TestGame::TestGame() : state_(std::make_unique<State>()) {
+DrawingGame::DrawingGame(std::span<const SimMesh> meshes) : state_(std::make_unique<State>()) {
+    State& s = *state_;
+    s.meshes.assign(meshes.begin(), meshes.end());
+    for (const SimMesh& mesh : s.meshes) {
+        if (s.failure.empty())
+            s.failure = drawableMeshProblem(mesh);
+    }
+    if (!s.failure.empty())
+        return;
     const D3D_FEATURE_LEVEL levels[] = {D3D_FEATURE_LEVEL_11_0, D3D_FEATURE_LEVEL_10_1};
     DXGI_SWAP_CHAIN_DESC desc{};
-    desc.BufferDesc.Width = 12;
+    desc.BufferDesc.Width = 4 * static_cast<UINT>(s.meshes.size());
     desc.BufferDesc.Height = 4;
     desc.BufferDesc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
     desc.SampleDesc.Count = 1;
@@ -71,28 +80,27 @@ TestGame::TestGame() : state_(std::make_unique<State>()) {
     desc.Windowed = 1;
     D3D_FEATURE_LEVEL obtained{};
     if (D3D11CreateDeviceAndSwapChain(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, levels, 2,
-                                      D3D11_SDK_VERSION, &desc, &state_->swapChain, &state_->device,
-                                      &obtained, &state_->context) != S_OK) {
-        state_->failure = "D3D11CreateDeviceAndSwapChain failed";
+                                      D3D11_SDK_VERSION, &desc, &s.swapChain, &s.device, &obtained,
+                                      &s.context) != S_OK) {
+        s.failure = "D3D11CreateDeviceAndSwapChain failed";
         return;
     }
-    for (std::size_t i = 0; i < gameMeshes.size(); ++i) {
-        const MeshSizes& sizes = gameMeshes[i];
-        State::Mesh& mesh = state_->meshes[i];
-        mesh.vertices =
-            createSimBuffer(state_->device, sizes.vertexBytes, D3D11_BIND_VERTEX_BUFFER);
-        mesh.indices = createSimBuffer(state_->device, sizes.indexBytes, D3D11_BIND_INDEX_BUFFER);
-        mesh.constants =
-            createSimBuffer(state_->device, sizes.constantBytes, D3D11_BIND_CONSTANT_BUFFER);
-        const Rgba& c = gameColours[i];
+    s.objects.resize(s.meshes.size());
+    for (std::size_t i = 0; i < s.meshes.size(); ++i) {
+        const MeshSizes& sizes = s.meshes[i].sizes;
+        State::Mesh& mesh = s.objects[i];
+        mesh.vertices = createSimBuffer(s.device, sizes.vertexBytes, D3D11_BIND_VERTEX_BUFFER);
+        mesh.indices = createSimBuffer(s.device, sizes.indexBytes, D3D11_BIND_INDEX_BUFFER);
+        mesh.constants = createSimBuffer(s.device, sizes.constantBytes, D3D11_BIND_CONSTANT_BUFFER);
+        const Rgba& c = s.meshes[i].gameColour;
         const std::uint8_t code[9] = {'g', 'a', 'm', 'e', ' ', c[0], c[1], c[2], c[3]};
-        if (state_->device->CreatePixelShader(code, sizeof code, nullptr, &mesh.shader) != S_OK)
-            state_->failure = "CreatePixelShader failed";
+        if (s.device->CreatePixelShader(code, sizeof code, nullptr, &mesh.shader) != S_OK)
+            s.failure = "CreatePixelShader failed";
     }
 }
 
-TestGame::~TestGame() {
-    for (State::Mesh& mesh : state_->meshes) {
+DrawingGame::~DrawingGame() {
+    for (State::Mesh& mesh : state_->objects) {
         for (ID3D11Buffer* buffer : {mesh.vertices, mesh.indices, mesh.constants})
             if (buffer)
                 buffer->Release();
@@ -109,37 +117,47 @@ TestGame::~TestGame() {
         state_->swapChain->Release();
 }
 
-const std::string& TestGame::failure() const {
+const std::string& DrawingGame::failure() const {
     return state_->failure;
 }
 
-std::vector<Rgba> TestGame::drawFrame() {
-    std::vector<Rgba> colours;
-    ID3D11DeviceContext* context = state_->context;
-    for (std::size_t i = 0; i < gameMeshes.size(); ++i) {
-        State::Mesh& mesh = state_->meshes[i];
+const std::vector<SimMesh>& DrawingGame::meshes() const {
+    return state_->meshes;
+}
+
+std::vector<Rgba> DrawingGame::drawFrame() {
+    State& s = *state_;
+    std::vector<Rgba> colours(s.meshes.size(), Rgba{});
+    if (!s.failure.empty())
+        return colours;
+    ID3D11DeviceContext* context = s.context;
+    for (std::size_t i = 0; i < s.meshes.size(); ++i) {
+        State::Mesh& mesh = s.objects[i];
         const UINT offset = 0;
-        context->IASetVertexBuffers(0, 1, &mesh.vertices, &gameMeshes[i].stride, &offset);
+        context->IASetVertexBuffers(0, 1, &mesh.vertices, &s.meshes[i].sizes.stride, &offset);
         context->IASetIndexBuffer(mesh.indices, DXGI_FORMAT_R16_UINT, 0);
         context->PSSetConstantBuffers(0, 1, &mesh.constants);
+        // The game binds its shader for every draw, as a plugin may have swapped it.
         context->PSSetShader(mesh.shader, nullptr, 0);
         context->DrawIndexed(6, 0, 0);
         auto* simContext = static_cast<SimDeviceContext*>(context);
-        colours.push_back(colourOf(simShaderBytecode(simContext->boundPixelShader())));
+        colours[i] = colourOf(simShaderBytecode(simContext->boundPixelShader()));
     }
-    state_->swapChain->Present(0, 0);
+    s.swapChain->Present(0, 0);
     return colours;
 }
 
-long long TestGame::driverDraws() const {
+long long DrawingGame::driverDraws() const {
+    if (!state_->context)
+        return -1;
     return static_cast<long long>(
         static_cast<SimDeviceContext*>(state_->context)->drawIndexedCalls());
 }
 
-void* const* TestGame::contextMethods() const {
+void* const* DrawingGame::contextMethods() const {
     return *reinterpret_cast<void* const* const*>(state_->context);
 }
 
-const std::uint8_t* TestGame::drawIndexedCode() const {
+const std::uint8_t* DrawingGame::drawIndexedCode() const {
     return static_cast<const std::uint8_t*>(contextMethods()[12]);
 }

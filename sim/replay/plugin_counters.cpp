@@ -1,0 +1,48 @@
+#include "plugin_counters.h"
+
+#include "core/kivren.h"
+
+#include <cmath>
+
+namespace {
+
+Kivren* pluginObject(SimHost& host) {
+    // The plugin's class derives from BakkesModPlugin first, as the host's
+    // cast in the real game assumes too.
+    return reinterpret_cast<Kivren*>(host.plugin().get());
+}
+
+std::uint8_t eightBit(float value) {
+    return static_cast<std::uint8_t>(std::lround(std::fmin(std::fmax(value, 0.0f), 1.0f) * 255.0f));
+}
+
+} // namespace
+
+PluginCounters readPluginCounters(SimHost& host) {
+    PluginCounters counters;
+    Kivren* plugin = pluginObject(host);
+    if (!plugin)
+        return counters;
+    counters.recordRequested = plugin->recordRequested.load();
+    // The session's counters change only inside ReShade's events, which run
+    // on this same thread between frames.
+    counters.processed = plugin->frameCount;
+    std::lock_guard lock(plugin->queueMutex);
+    counters.queueDepth = plugin->frameQueue.size();
+    for (std::size_t pass = 0; pass < counters.due.size(); ++pass) {
+        counters.due[pass] = plugin->encoders[pass].framesDue;
+        counters.written[pass] = plugin->encoders[pass].framesWritten;
+    }
+    return counters;
+}
+
+std::map<std::uint64_t, std::array<std::uint8_t, 3>> readIdPassColours(SimHost& host) {
+    std::map<std::uint64_t, std::array<std::uint8_t, 3>> colours;
+    Kivren* plugin = pluginObject(host);
+    if (!plugin)
+        return colours;
+    std::lock_guard lock(plugin->idPassMutex);
+    for (const auto& [hash, colour] : plugin->idPassColours)
+        colours[hash] = {eightBit(colour.r), eightBit(colour.g), eightBit(colour.b)};
+    return colours;
+}

@@ -1,0 +1,164 @@
+#include "replay_summary.h"
+
+#include "frame_data_reader.h"
+#include "replay_system.h"
+
+#include <fmt/format.h>
+
+#include <charconv>
+
+namespace {
+
+struct Output {
+    const char* pass;
+    const char* suffix;
+};
+constexpr Output outputs[] = {
+    {"Main", ".mov"},
+    {"Depth", " - depth.mov"},
+    {"Normal", " - normal.mov"},
+    {"Custom", " - custom pass.mov"},
+};
+
+bool isStandInEncoder(const std::string& ffmpeg) {
+    return std::filesystem::path(ffmpeg).stem().string().rfind("kivren-fake-ffmpeg", 0) == 0;
+}
+
+// ffprobe from the same folder as the FFmpeg given, or from PATH.
+std::string ffprobeFor(const std::string& ffmpeg) {
+    const std::filesystem::path given(ffmpeg);
+    if (!given.has_parent_path())
+        return "ffprobe";
+    std::filesystem::path probe = given.parent_path() / "ffprobe";
+    probe += given.extension();
+    return probe.string();
+}
+
+void countVideo(const ReplayOptions& options, RecordedFile& file) {
+    std::error_code error;
+    const auto bytes = std::filesystem::file_size(file.path, error);
+    if (error) {
+        file.problem = "missing";
+        return;
+    }
+    if (isStandInEncoder(options.ffmpeg)) {
+        // The stand-in encoder keeps the raw frames it was given.
+        const std::uint64_t frameBytes = std::uint64_t{options.width} * options.height * 4;
+        file.frames = bytes / frameBytes;
+        if (bytes % frameBytes != 0)
+            file.problem = fmt::format("{} stray bytes", bytes % frameBytes);
+        return;
+    }
+    const auto text = commandOutput(
+        fmt::format("{} -v error -select_streams v:0 -count_packets -show_entries "
+                    "stream=nb_read_packets -of csv=p=0 {}",
+                    shellQuoted(ffprobeFor(options.ffmpeg)), shellQuoted(file.path.string())));
+    std::uint64_t frames = 0;
+    if (text) {
+        const char* end = text->data() + text->size();
+        const auto parsed = std::from_chars(text->data(), end, frames);
+        if (parsed.ec == std::errc()) {
+            file.frames = frames;
+            return;
+        }
+    }
+    file.problem = "ffprobe could not read it";
+}
+
+std::optional<std::uint64_t> framesOf(const std::vector<RecordedFile>& files, const char* pass) {
+    for (const RecordedFile& file : files)
+        if (file.pass == pass)
+            return file.frames ? file.frames : std::optional<std::uint64_t>(~0ull);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::vector<RecordedFile> countRecordedFiles(const ReplayOptions& options) {
+    std::vector<RecordedFile> files;
+    const bool chosen[] = {true, options.depth, options.normal, options.custom};
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (!chosen[i])
+            continue;
+        RecordedFile file{
+            outputs[i].pass, options.out / (options.name + outputs[i].suffix), {}, {}};
+        countVideo(options, file);
+        files.push_back(file);
+    }
+    if (options.frameData) {
+        RecordedFile file{"frame data", options.out / (options.name + ".txt"), {}, {}};
+        FrameData data;
+        FrameDataError error;
+        if (readFrameDataFile(file.path, data, error))
+            file.frames = data.entries.size();
+        else
+            file.problem = describeError(error, file.path.filename().string());
+        files.push_back(file);
+    }
+    return files;
+}
+
+bool filesLineUp(const std::vector<RecordedFile>& files, std::string& why) {
+    for (const RecordedFile& file : files) {
+        if (!file.frames || !file.problem.empty()) {
+            why = fmt::format("{} ({})", file.path.filename().string(),
+                              file.problem.empty() ? "not counted" : file.problem);
+            return false;
+        }
+    }
+    const std::uint64_t main = *framesOf(files, "Main");
+    if (main == 0) {
+        why = "no Main frame was recorded";
+        return false;
+    }
+    for (const char* pass : {"Depth", "Normal", "frame data"}) {
+        if (const auto frames = framesOf(files, pass); frames && *frames != main) {
+            why = fmt::format("{} has {} where Main has {}", pass, *frames, main);
+            return false;
+        }
+    }
+    if (const auto custom = framesOf(files, "Custom");
+        custom && *custom != main && *custom + 1 != main) {
+        why = fmt::format("Custom has {} where Main has {}", *custom, main);
+        return false;
+    }
+    return true;
+}
+
+bool printSummary(const ReplayOptions& options, const ReplayResult& result,
+                  ReplayReporter& report) {
+    const std::vector<RecordedFile> files = countRecordedFiles(options);
+    report.say(fmt::format("{} game frames played; files in {}:", result.framesPlayed,
+                           options.out.string()));
+    for (const RecordedFile& file : files) {
+        const std::string count =
+            file.frames ? fmt::format("{} {}", *file.frames,
+                                      file.pass == "frame data" ? "entries" : "frames")
+                        : std::string("?");
+        report.say(fmt::format("  {:<28} {:>8}{}", file.path.filename().string(), count,
+                               file.problem.empty() ? "" : "  (" + file.problem + ")"));
+    }
+    if (options.custom) {
+        report.say("ID pass meshes:");
+        for (const IdPassMesh& mesh : result.idPass)
+            report.say(fmt::format("  {:<16} {:016x}  #{:02x}{:02x}{:02x}", mesh.name, mesh.hash,
+                                   mesh.colour[0], mesh.colour[1], mesh.colour[2]));
+    }
+    const ReplayTimes& t = result.times;
+    report.say(fmt::format("Time {:.2f} s: game draws {:.2f}, scene {:.2f}, effects {:.2f}, "
+                           "plugin events {:.2f}, pacing {:.2f}, stop {:.2f}; encoders CPU {}",
+                           t.total, t.draws, t.render, t.effects, t.events, t.waiting, t.stop,
+                           t.encodersCpu < 0 ? std::string("unknown")
+                                             : fmt::format("{:.2f} s", t.encodersCpu)));
+    std::string why;
+    const bool aligned = filesLineUp(files, why);
+    if (aligned) {
+        std::string counts;
+        for (const RecordedFile& file : files)
+            counts += fmt::format("{}{} {}", counts.empty() ? "" : ", ", file.pass, *file.frames);
+        report.say("All files line up: " + counts + ".");
+    } else {
+        report.say("The files do not line up: " + why + ".");
+    }
+    return aligned;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// The end of a kivren-sim run: every file written with its frame count read
+// back (ffprobe, or the stand-in encoder's raw output), the frame data
+// entries, the ID pass, where the time went, and whether everything lines up.
+
+#include "replay_options.h"
+#include "replay_report.h"
+#include "replay_session.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct RecordedFile {
+    std::string pass; // "Main", "Depth", "Normal", "Custom", "frame data"
+    std::filesystem::path path;
+    std::optional<std::uint64_t> frames; // nothing when it could not be counted
+    std::string problem;
+};
+
+// The files the options ask for, counted.
+std::vector<RecordedFile> countRecordedFiles(const ReplayOptions& options);
+
+// Main = Depth = Normal = frame data entries (those recorded), Custom = Main
+// or Main - 1, and at least one Main frame. why says what does not line up.
+bool filesLineUp(const std::vector<RecordedFile>& files, std::string& why);
+
+// Prints the summary; true when everything lines up.
+bool printSummary(const ReplayOptions& options, const ReplayResult& result, ReplayReporter& report);

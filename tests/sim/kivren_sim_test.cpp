@@ -1,0 +1,240 @@
+// kivren-sim run as a user runs it, with the stand-in encoder (which keeps
+// the raw frames it is fed) in place of FFmpeg, so the same checks hold on
+// Windows under Wine, where the game's draws go through the real Direct3D 11:
+// the files line up, every Main frame is the scene of its frame data entry,
+// and the Custom frames show the listed meshes in their flat colours. Bad
+// input ends with one clear line and the documented exit status.
+#include "frame_data_reader.h"
+#include "replay_check.h"
+#include "scratch_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+
+namespace {
+
+constexpr std::uint32_t width = 128;
+constexpr std::uint32_t height = 72;
+constexpr std::uint32_t gameFrames = 12;
+constexpr int gameFps = 60;
+constexpr int cars = 2;
+// The goals make a large flat area; the ball and a car come into view now and then.
+const std::vector<std::string> listed{"ball", "body_octane", "pitch_goals"};
+
+std::string readBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A raw BGRA frame of the stand-in encoder's output as an upright RGBA picture.
+SimPicture rawFrame(const std::string& bytes, std::size_t index) {
+    SimPicture picture{width, height, {}};
+    const std::size_t size = std::size_t{width} * height * 4;
+    picture.rgba.assign(bytes.begin() + static_cast<long>(index * size),
+                        bytes.begin() + static_cast<long>((index + 1) * size));
+    for (std::size_t i = 0; i < size; i += 4)
+        std::swap(picture.rgba[i], picture.rgba[i + 2]);
+    return picture;
+}
+
+double psnr(const SimPicture& a, const SimPicture& b) {
+    double squares = 0;
+    for (std::size_t i = 0; i < a.rgba.size(); ++i) {
+        if (i % 4 == 3)
+            continue;
+        const double d = static_cast<double>(a.rgba[i]) - static_cast<double>(b.rgba[i]);
+        squares += d * d;
+    }
+    const double mse = squares / static_cast<double>(a.rgba.size() / 4 * 3);
+    return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+class KivrenSimStandInEncoder : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        scratch = new ScratchFolder;
+        run = new ProgramRun(runProgram(
+            simProgram(), {"--out",      out().string(),
+                           "--name",     "clip",
+                           "--size",     std::to_string(width) + "x" + std::to_string(height),
+                           "--frames",   std::to_string(gameFrames),
+                           "--game-fps", std::to_string(gameFps),
+                           "--fps",      "250",
+                           "--pace",     "fast",
+                           "--cars",     std::to_string(cars),
+                           "--id-pass",  "ball,body_octane",
+                           "--ffmpeg",   fakeEncoder().string(),
+                           "--quiet"}));
+    }
+    static void TearDownTestSuite() {
+        delete run;
+        delete scratch;
+    }
+    static std::filesystem::path out() { return scratch->path() / "out"; }
+    static std::string file(const std::string& suffix) {
+        return readBytes(out() / ("clip" + suffix));
+    }
+
+    static ScratchFolder* scratch;
+    static ProgramRun* run;
+};
+ScratchFolder* KivrenSimStandInEncoder::scratch = nullptr;
+ProgramRun* KivrenSimStandInEncoder::run = nullptr;
+
+TEST_F(KivrenSimStandInEncoder, FilesLineUpAndTheSummarySaysSo) {
+    ASSERT_EQ(run->exitCode, 0) << run->output;
+    EXPECT_EQ(linesStartingWith(run->output, "All files line up").size(), 1u) << run->output;
+
+    // Every game frame is processed; with the ID pass on, turns alternate
+    // between the three effect passes and the Custom pass.
+    const std::size_t frameBytes = std::size_t{width} * height * 4;
+    const std::size_t main = (gameFrames + 1) / 2;
+    EXPECT_EQ(file(".mov").size(), main * frameBytes);
+    EXPECT_EQ(file(" - depth.mov").size(), main * frameBytes);
+    EXPECT_EQ(file(" - normal.mov").size(), main * frameBytes);
+    const std::size_t custom = file(" - custom pass.mov").size();
+    EXPECT_TRUE(custom == main * frameBytes || custom == (main - 1) * frameBytes) << custom;
+    FrameData data;
+    FrameDataError error;
+    ASSERT_TRUE(readFrameDataFile(out() / "clip.txt", data, error)) << error.message;
+    EXPECT_EQ(data.entries.size(), main);
+    EXPECT_EQ(summaryCount(run->output, "clip.mov"), static_cast<long long>(main));
+}
+
+TEST_F(KivrenSimStandInEncoder, EachMainFrameIsTheSceneOfItsFrameDataEntry) {
+    ASSERT_EQ(run->exitCode, 0) << run->output;
+    FrameData data;
+    FrameDataError error;
+    ASSERT_TRUE(readFrameDataFile(out() / "clip.txt", data, error)) << error.message;
+    const std::string main = file(".mov");
+    ASSERT_GE(main.size(), data.entries.size() * width * height * 4);
+
+    SceneRenderer renderer(width, height);
+    SimPicture expected, depth, normal;
+    std::vector<SimPicture> rendered;
+    for (const FrameEntry& entry : data.entries) {
+        ASSERT_TRUE(entry.hasReplay);
+        renderer.render(stateFromEntry(data, entry), looksFor(cars, {}));
+        renderer.renderEffects(expected, depth, normal);
+        rendered.push_back(expected);
+    }
+    for (std::size_t k = 0; k < rendered.size(); ++k) {
+        const SimPicture frame = rawFrame(main, k);
+        const double own = psnr(frame, rendered[k]);
+        EXPECT_GT(own, 35.0) << "Main frame " << k;
+        // The entry of the frame fits it better than the entries around it.
+        for (std::size_t other : {k - 1, k + 1}) {
+            if (other < rendered.size()) {
+                EXPECT_GT(own, psnr(frame, rendered[other])) << k << " against " << other;
+            }
+        }
+    }
+}
+
+TEST_F(KivrenSimStandInEncoder, CustomFramesShowListedMeshesInTheirFlatColours) {
+    ASSERT_EQ(run->exitCode, 0) << run->output;
+    const std::string custom = file(" - custom pass.mov");
+    const std::size_t frames = custom.size() / (std::size_t{width} * height * 4);
+    ASSERT_GT(frames, 0u);
+    const std::vector<SimMesh>& meshes = sceneMeshes(cars);
+    const std::vector<MeshLook> looks = looksFor(cars, listed);
+    SceneRenderer renderer(width, height);
+    std::vector<std::size_t> flatSeen(meshes.size(), 0);
+    std::size_t unlistedMatching = 0, unlisted = 0;
+    for (std::size_t k = 0; k < frames; ++k) {
+        // Custom turns are the odd game frames.
+        renderer.render(sceneAt(static_cast<std::uint32_t>(2 * k + 1), gameFps, cars), looks);
+        const SimPicture frame = rawFrame(custom, k);
+        for (std::uint32_t y = 0; y < height; ++y) {
+            for (std::uint32_t x = 0; x < width; ++x) {
+                const int mesh = renderer.meshAt(x, y);
+                if (mesh < 0 || !interiorPixel(renderer, x, y))
+                    continue;
+                const std::size_t at = (std::size_t{y} * width + x) * 4;
+                const Rgba got{frame.rgba[at], frame.rgba[at + 1], frame.rgba[at + 2], 255};
+                if (looks[static_cast<std::size_t>(mesh)].flat) {
+                    EXPECT_EQ(got, flatColour(meshes[static_cast<std::size_t>(mesh)]))
+                        << meshes[static_cast<std::size_t>(mesh)].name << " frame " << k << " at "
+                        << x << "," << y;
+                    ++flatSeen[static_cast<std::size_t>(mesh)];
+                } else {
+                    ++unlisted;
+                    const auto& want = renderer.backBuffer().rgba;
+                    unlistedMatching += std::abs(got[0] - want[at]) <= 2 &&
+                                        std::abs(got[1] - want[at + 1]) <= 2 &&
+                                        std::abs(got[2] - want[at + 2]) <= 2;
+                }
+            }
+        }
+    }
+    std::size_t flatChecked = 0;
+    for (std::size_t i = 0; i < meshes.size(); ++i)
+        flatChecked += flatSeen[i];
+    EXPECT_GT(flatChecked, 20u) << "the listed meshes were hardly in view";
+    ASSERT_GT(unlisted, 0u);
+    EXPECT_GT(static_cast<double>(unlistedMatching) / static_cast<double>(unlisted), 0.99)
+        << "unlisted meshes keep the game's colours";
+}
+
+// Runs kivren-sim with the stand-in encoder and the arguments given.
+ProgramRun simWith(const ScratchFolder& scratch, std::vector<std::string> args) {
+    const std::vector<std::string> common{"--frames",
+                                          "4",
+                                          "--size",
+                                          "32x16",
+                                          "--pace",
+                                          "fast",
+                                          "--fps",
+                                          "250",
+                                          "--quiet",
+                                          "--out",
+                                          (scratch.path() / "out").string()};
+    args.insert(args.begin(), common.begin(), common.end());
+    return runProgram(simProgram(), args);
+}
+
+TEST(KivrenSimBadInput, EndsWithOneClearLineAndTheDocumentedStatus) {
+    ScratchFolder scratch;
+    const std::string fake = fakeEncoder().string();
+
+    ProgramRun run = simWith(scratch, {"--bogus"});
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_EQ(linesStartingWith(run.output, "kivren-sim: "),
+              std::vector<std::string>{"kivren-sim: unknown option --bogus"});
+    EXPECT_EQ(linesStartingWith(run.output, "usage: kivren-sim").size(), 1u);
+
+    for (const char* size : {"64", "63x36", "64x0", "x36"}) {
+        run = simWith(scratch, {"--size", size});
+        EXPECT_EQ(run.exitCode, 2) << size << "\n" << run.output;
+        EXPECT_EQ(linesStartingWith(run.output, "kivren-sim: bad value for --size").size(), 1u);
+    }
+    run = simWith(scratch, {"--id-pass", "ball,no_such_mesh"});
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+
+    run = simWith(scratch, {"--ffmpeg", (scratch.path() / "no-ffmpeg-here").string()});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    auto said = linesStartingWith(run.output, "kivren-sim: ");
+    ASSERT_EQ(said.size(), 1u) << run.output;
+    EXPECT_NE(said[0].find("FFmpeg not found"), std::string::npos) << said[0];
+
+    // A folder that cannot be made: its parent is a file.
+    std::ofstream(scratch.path() / "a-file") << "x";
+    run = runProgram(simProgram(), {"--frames", "2", "--quiet", "--ffmpeg", fake, "--out",
+                                    (scratch.path() / "a-file" / "out").string()});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    said = linesStartingWith(run.output, "kivren-sim: ");
+    ASSERT_EQ(said.size(), 1u) << run.output;
+    EXPECT_NE(said[0].find("output folder"), std::string::npos) << said[0];
+
+    // The plugin refuses the name and says so in ReShade's log; nothing is recorded.
+    run = simWith(scratch, {"--ffmpeg", fake, "--name", "a \"quoted\" name"});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    const auto reshade = linesStartingWith(run.output, "ReShade: [Kivren] kivren_name");
+    EXPECT_EQ(reshade.size(), 1u) << run.output;
+    EXPECT_EQ(linesStartingWith(run.output, "kivren-sim: ").size(), 1u) << run.output;
+    EXPECT_TRUE(std::filesystem::is_empty(scratch.path() / "out"));
+}
+
+} // namespace
