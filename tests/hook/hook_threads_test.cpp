@@ -1,6 +1,7 @@
 // A hook switched on and off many times while other threads call the target
 // in a tight loop: no call may fail or return a wrong value, and threads
-// caught on moved bytes must be carried over.
+// caught on moved bytes must be carried over. And the check made before a
+// module is unmapped, which must see a thread running the module's code.
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,32 @@ TEST(HookUnderLoad, SwitchedWhileOtherThreadsCallTheTarget) {
     EXPECT_GT(detourCalls.load(), 0u) << "the hook was never seen on";
     EXPECT_GT(movedInstructionPointers.load(), movedBefore)
         << "no thread was ever caught on the moved bytes";
+}
+
+bool alwaysIdle(void*) {
+    return true;
+}
+
+TEST(HookUnderLoad, AThreadInAModulesCodeIsSeen) {
+    ASSERT_EQ(initHookEngine(), HookOk);
+    const void* thisProgram = reinterpret_cast<const void*>(&hookTargetForThreads);
+    std::atomic<bool> stop{false};
+    std::atomic<bool> spinning{false};
+    std::thread spinner([&] {
+        spinning = true;
+        // Nothing but this program's own instructions.
+        while (!stop.load(std::memory_order_relaxed)) {
+        }
+    });
+    while (!spinning.load()) {
+        std::this_thread::yield();
+    }
+    EXPECT_FALSE(otherThreadsOutside(thisProgram, alwaysIdle, nullptr))
+        << "a thread spinning in this program was not seen";
+    stop = true;
+    spinner.join();
+    EXPECT_TRUE(otherThreadsOutside(thisProgram, alwaysIdle, nullptr))
+        << "no other thread runs this program's code any more";
 }
 
 } // namespace

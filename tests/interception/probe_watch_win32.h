@@ -31,7 +31,18 @@ struct ProbeWatch {
         info.cbSize = sizeof info;
         return GetClassInfoExW(GetModuleHandleW(nullptr), L"KivrenProbe", &info) != FALSE;
     }
-    static bool windowExists() { return FindWindowW(L"KivrenProbe", nullptr) != nullptr; }
+    // A probe window of this process: other test programs running at the same
+    // time on the same display make their own.
+    static bool windowExists() {
+        HWND found = nullptr;
+        while ((found = FindWindowExW(nullptr, found, L"KivrenProbe", nullptr)) != nullptr) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(found, &process);
+            if (process == GetCurrentProcessId())
+                return true;
+        }
+        return false;
+    }
 
 private:
     static ProbeWatch*& current() {

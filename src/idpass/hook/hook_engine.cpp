@@ -151,6 +151,40 @@ HookStatus applyPatch(HookEntry& e, bool enable, CodeWrite& write) {
     return HookOk;
 }
 
+// The span of executable pages of the allocation (on Linux, the mapping)
+// holding `address`: the code of the module it belongs to.
+bool moduleCode(uintptr_t address, uintptr_t& begin, uintptr_t& end) {
+    MemoryRegion region;
+    if (!queryRegion(address, region) || !region.committed || !region.executable) {
+        return false;
+    }
+    begin = region.base;
+    end = region.base + region.size;
+    MemoryRegion next;
+    for (uintptr_t cursor = region.allocationBase;
+         queryRegion(cursor, next) && !next.free && next.allocationBase == region.allocationBase;
+         cursor = next.base + next.size) {
+        if (next.committed && next.executable) {
+            begin = next.base < begin ? next.base : begin;
+            end = next.base + next.size > end ? next.base + next.size : end;
+        }
+    }
+    return true;
+}
+
+struct CodeSpan {
+    uintptr_t begin;
+    uintptr_t end;
+    bool entered;
+};
+
+// Looks only: a stopped thread keeps its instruction pointer.
+bool noteIfInside(uintptr_t& ip, void* context) {
+    auto& span = *static_cast<CodeSpan*>(context);
+    span.entered = span.entered || (ip >= span.begin && ip < span.end);
+    return false;
+}
+
 HookStatus buildHook(void* target, void* detour, uint8_t* slot, HookEntry& entry) {
     uint8_t code[codeWindow];
     const size_t codeSize = readableCode(addressOf(target), codeWindow);
@@ -309,4 +343,19 @@ HookStatus disableHook(void* target) {
     heapFree(hookHeap, writes);
     heapFree(hookHeap, entries);
     return status;
+}
+
+bool otherThreadsOutside(const void* code, bool (*idle)(void*), void* context) {
+    HookLockGuard lock;
+    CodeSpan span{0, 0, false};
+    if (hookHeap == nullptr || !moduleCode(addressOf(code), span.begin, span.end)) {
+        return false;
+    }
+    ThreadList threads;
+    threadFreezes.fetch_add(1, std::memory_order_relaxed);
+    freezeOtherThreads(hookHeap, threads);
+    moveInstructionPointers(threads, noteIfInside, &span);
+    const bool outside = !span.entered && idle(context);
+    thawOtherThreads(hookHeap, threads);
+    return outside;
 }

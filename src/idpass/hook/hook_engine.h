@@ -35,3 +35,12 @@ HookStatus enableHook(void* target);
 // Removes the jump of every hook that is in place when given allHooks, or of
 // the one hook of `target` otherwise.
 HookStatus disableHook(void* target);
+
+// Stops the other threads for a moment and answers whether none of them was
+// executing the code of the module that holds `code` (its executable pages)
+// and `idle(context)` held while they stood still. For the caller that is
+// about to have that module unmapped: whatever a thread wrote before it
+// stopped is visible to `idle`, which runs with the threads stopped and so
+// must neither lock nor allocate. Threads that cannot be stopped are left
+// out, as by the hook operations. False before initHookEngine.
+bool otherThreadsOutside(const void* code, bool (*idle)(void*), void* context);

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -45,6 +46,13 @@ public:
 
     // Fills start, end and whether the mapping is executable; false at the end.
     bool next(uintptr_t& start, uintptr_t& end, uint32_t& protection) {
+        uint64_t file = 0;
+        return next(start, end, protection, file);
+    }
+
+    // Also the mapped file's device and inode folded into one number, 0 for
+    // anonymous memory.
+    bool next(uintptr_t& start, uintptr_t& end, uint32_t& protection, uint64_t& file) {
         char* line = nullptr;
         if (!nextLine(line)) {
             return false;
@@ -56,6 +64,19 @@ public:
         ++p; // ' '
         protection = (p[0] == 'r' ? PROT_READ : 0) | (p[1] == 'w' ? PROT_WRITE : 0) |
                      (p[2] == 'x' ? PROT_EXEC : 0);
+        // "perms offset major:minor inode"
+        p += 5;
+        parseHex(p); // offset
+        ++p;
+        const uint64_t major = parseHex(p);
+        ++p; // ':'
+        const uint64_t minor = parseHex(p);
+        ++p;
+        uint64_t inode = 0;
+        for (; *p >= '0' && *p <= '9'; ++p) {
+            inode = inode * 10 + static_cast<uint64_t>(*p - '0');
+        }
+        file = inode == 0 ? 0 : (major << 52 ^ minor << 40 ^ inode);
         return true;
     }
 
@@ -116,6 +137,17 @@ private:
 // futex, with its interrupted registers in the handler's ucontext. Park slots
 // are never freed, so a late signal for an abandoned stop still finds valid
 // memory; the generation in the state word tells it that it is late.
+//
+// The handler must not run from this library: the host may unmap it right
+// after a hook operation, while a thread let go a moment before is still on
+// its way out of the handler. So the handler is a few position-independent
+// instructions copied once into a page that is never unmapped, and nothing a
+// thread touches after its release belongs to the library: the copied code,
+// the slot (never freed), raw system calls (no errno, no libc), then the C
+// library's signal return. The thaw therefore need not wait for the released
+// threads to run, which on a busy machine can take many time slices each. A
+// thread on its way out only compares the state word with its own "parked"
+// value, so a later stop that has already reused its slot never holds it.
 
 enum SlotCode : uint32_t { SlotIdle = 0, SlotSent = 1, SlotParked = 2, SlotReleased = 3 };
 
@@ -124,6 +156,76 @@ struct alignas(64) ParkSlot {
     std::atomic<int32_t> tid{0};
     std::atomic<ucontext_t*> context{nullptr};
 };
+
+// The handler below reads these fields by offset.
+static_assert(offsetof(ParkSlot, tid) == 4 && offsetof(ParkSlot, context) == 8);
+static_assert(offsetof(siginfo_t, si_code) == 8 && offsetof(siginfo_t, si_value) == 24);
+static_assert(SI_QUEUE == -1 && SYS_gettid == 186 && SYS_futex == 202);
+static_assert(FUTEX_WAIT_PRIVATE == 128 && FUTEX_WAKE_PRIVATE == 129);
+static_assert(SlotSent == 1 && SlotParked == 2 && SlotReleased == 3);
+
+} // namespace
+
+// handler(signal: rdi, siginfo: rsi, ucontext: rdx). Parks only for a signal
+// queued with a slot whose state is "sent" to this very thread; anything else
+// (a late or foreign signal) returns at once. The system call instruction
+// keeps every register but rax, rcx and r11.
+asm(R"(
+    .pushsection .text
+    .balign 16
+    .globl kivrenParkHandlerBegin
+    .hidden kivrenParkHandlerBegin
+    .globl kivrenParkHandlerEnd
+    .hidden kivrenParkHandlerEnd
+kivrenParkHandlerBegin:
+    endbr64
+    cmpl    $-1, 8(%rsi)            # si_code == SI_QUEUE
+    jne     3f
+    movq    24(%rsi), %r8           # si_value: the slot
+    testq   %r8, %r8
+    jz      3f
+    movl    (%r8), %r9d             # the state as sent
+    movl    %r9d, %eax
+    andl    $3, %eax
+    cmpl    $1, %eax                # SlotSent
+    jne     3f
+    movl    $186, %eax              # gettid
+    syscall
+    cmpl    4(%r8), %eax            # sent to this thread?
+    jne     3f
+    movq    %rdx, 8(%r8)            # the ucontext, before the state says parked
+    pushq   %rbx
+    pushq   %r12
+    movq    %r8, %rbx               # the slot
+    leal    1(%r9), %r12d           # parked: same generation, SlotParked
+    movl    %r9d, %eax
+    lock cmpxchgl %r12d, (%rbx)     # abandoned meanwhile if this fails
+    jne     2f
+    movq    %rbx, %rdi
+    movl    $129, %esi              # FUTEX_WAKE_PRIVATE
+    movl    $1, %edx
+    movl    $202, %eax              # futex: tell the engine
+    syscall
+1:  cmpl    %r12d, (%rbx)           # still parked?
+    jne     2f
+    movq    %rbx, %rdi
+    movl    $128, %esi              # FUTEX_WAIT_PRIVATE
+    movl    %r12d, %edx
+    xorl    %r10d, %r10d            # no timeout
+    movl    $202, %eax
+    syscall
+    jmp     1b
+2:  popq    %r12
+    popq    %rbx
+3:  ret
+kivrenParkHandlerEnd:
+    .popsection
+)");
+
+extern "C" const unsigned char kivrenParkHandlerBegin[];
+extern "C" const unsigned char kivrenParkHandlerEnd[];
+
+namespace {
 
 constexpr size_t slotsPerChunk = 256;
 constexpr size_t maxChunks = 256;
@@ -149,25 +251,41 @@ ParkSlot& slotAt(size_t i) {
     return slotChunks[i / slotsPerChunk][i % slotsPerChunk];
 }
 
-void parkHandler(int, siginfo_t* info, void* context) {
-    if (info->si_code != SI_QUEUE || info->si_value.sival_ptr == nullptr) {
-        return;
-    }
-    const int savedErrno = errno;
-    auto* slot = static_cast<ParkSlot*>(info->si_value.sival_ptr);
-    uint32_t sent = slot->state.load(std::memory_order_acquire);
-    if ((sent & 3) == SlotSent &&
-        slot->tid.load(std::memory_order_relaxed) == static_cast<int32_t>(syscall(SYS_gettid))) {
-        slot->context.store(static_cast<ucontext_t*>(context), std::memory_order_relaxed);
-        const uint32_t parked = (sent & ~3u) | SlotParked;
-        if (slot->state.compare_exchange_strong(sent, parked, std::memory_order_acq_rel)) {
-            futexWake(&slot->state);
-            while (slot->state.load(std::memory_order_acquire) == parked) {
-                futexWait(&slot->state, parked, nullptr);
-            }
+using SignalHandler = void (*)(int, siginfo_t*, void*);
+
+bool isParkHandlerCopy(const void* code) {
+    const auto* bytes = static_cast<const unsigned char*>(code);
+    for (const unsigned char* b = kivrenParkHandlerBegin; b != kivrenParkHandlerEnd; ++b, ++bytes) {
+        if (*bytes != *b) {
+            return false;
         }
     }
-    errno = savedErrno;
+    return true;
+}
+
+// The handler's copy outside the library. A copy left by an earlier load of
+// the library (or by another copy of the engine) is taken over rather than
+// leaving a page behind at every load.
+SignalHandler parkHandlerCopy(int signal) {
+    struct sigaction current;
+    if (sigaction(signal, nullptr, &current) == 0 && (current.sa_flags & SA_SIGINFO) != 0 &&
+        current.sa_sigaction != nullptr &&
+        isParkHandlerCopy(reinterpret_cast<const void*>(current.sa_sigaction))) {
+        return current.sa_sigaction;
+    }
+    const size_t size = static_cast<size_t>(kivrenParkHandlerEnd - kivrenParkHandlerBegin);
+    void* page =
+        mmap(nullptr, pageSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (page == MAP_FAILED) {
+        return nullptr;
+    }
+    std::memcpy(page, kivrenParkHandlerBegin, size);
+    if (mprotect(page, pageSize, PROT_READ | PROT_EXEC) != 0) {
+        munmap(page, pageSize);
+        return nullptr;
+    }
+    __builtin___clear_cache(static_cast<char*>(page), static_cast<char*>(page) + size);
+    return reinterpret_cast<SignalHandler>(page);
 }
 
 int64_t nowNanoseconds() {
@@ -253,25 +371,35 @@ AddressLimits addressLimits() {
     return AddressLimits{0x10000, 0x7FFFFFFFEFFF, pageSize};
 }
 
+// A mapping's allocation is the run of adjacent mappings of the same file it
+// belongs to (a module's segments, or a segment split by protection changes),
+// as the image is on Windows; anonymous memory is its own allocation.
 bool queryRegion(uintptr_t address, MemoryRegion& region) {
     MapsReader maps;
     if (!maps.ok() || address < addressLimits().lowest || address > addressLimits().highest) {
         return false;
     }
     uintptr_t previousEnd = addressLimits().lowest;
+    uint64_t previousFile = 0;
+    uintptr_t runStart = 0;
     uintptr_t start = 0;
     uintptr_t end = 0;
     uint32_t protection = 0;
-    while (maps.next(start, end, protection)) {
+    uint64_t file = 0;
+    while (maps.next(start, end, protection, file)) {
         if (address < start) {
             break;
         }
+        if (file == 0 || file != previousFile || start != previousEnd) {
+            runStart = start;
+        }
         if (address < end) {
-            region =
-                MemoryRegion{start, end - start, start, false, true, (protection & PROT_EXEC) != 0};
+            region = MemoryRegion{start, end - start, runStart,
+                                  false, true,        (protection & PROT_EXEC) != 0};
             return true;
         }
         previousEnd = end;
+        previousFile = file;
     }
     const uintptr_t top = addressLimits().highest + 1;
     const uintptr_t gapEnd = address < start && start < top ? start : top;
@@ -323,9 +451,13 @@ void heapFree(void*, void* memory) {
 
 bool prepareThreadFreezing() {
     parkSignal = SIGRTMIN + 6;
+    const SignalHandler handler = parkHandlerCopy(parkSignal);
+    if (handler == nullptr) {
+        return false;
+    }
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
-    action.sa_sigaction = parkHandler;
+    action.sa_sigaction = handler;
     action.sa_flags = SA_SIGINFO | SA_RESTART;
     sigfillset(&action.sa_mask);
     return sigaction(parkSignal, &action, nullptr) == 0;
