@@ -3,6 +3,8 @@
 #include "loaded_plugin.h"
 #include "minimal_runtime.h"
 
+#include <sstream>
+
 namespace {
 
 using Lifecycle = LoadedPlugin;
@@ -44,57 +46,49 @@ TEST_F(Lifecycle, OnLoadRegistersInOrderAndRunsTheUsersConfigurationLast) {
     EXPECT_EQ(entriesStartingWith(journal, "addOnValueChanged "),
               (std::vector<std::string>{"kivren_path", "kivren_name", "kivren_ffmpeg_path"}));
 
-    const std::vector<SimConsole::VariableInfo> variables = console().variables();
-    ASSERT_EQ(variables.size(), 11u);
-    struct Expected {
-        const char *name, *value, *description;
-        bool hasRange;
-        float min, max;
-    };
-    const Expected expected[] = {
-        {"kivren_path", "C:\\Kivren", "Path to save recordings to", false, 0, 0},
-        {"kivren_name", "video", "Name of the recording", false, 0, 0},
-        {"kivren_depth", "1", "Record depth map", true, 0, 1},
-        {"kivren_normal", "0", "Record normal map", true, 0, 1},
-        {"kivren_custom_pass", "0", "Record custom/ID pass", true, 0, 1},
-        {"kivren_custom_pass_preview", "0", "Preview custom/ID pass in-game", true, 0, 1},
-        {"kivren_frame_data", "1", "Record camera, cars and ball data", true, 0, 1},
-        {"kivren_debug_models", "0", "Debug models mode", true, 0, 1},
-        {"kivren_fps", "30", "Video framerate", true, 1, 999},
-        {"kivren_ffmpeg_path", "ffmpeg", "Path to ffmpeg.exe", false, 0, 0},
-        {"kivren_custom_pass_444", "0", "Record the ID pass in ProRes 4444", true, 0, 1},
-    };
-    for (std::size_t i = 0; i < variables.size(); ++i) {
-        SCOPED_TRACE(expected[i].name);
-        EXPECT_EQ(variables[i].name, expected[i].name);
-        EXPECT_EQ(variables[i].defaultValue, expected[i].value);
-        EXPECT_EQ(variables[i].description, expected[i].description);
-        EXPECT_EQ(variables[i].hasMin, expected[i].hasRange);
-        EXPECT_EQ(variables[i].hasMax, expected[i].hasRange);
-        EXPECT_EQ(variables[i].min, expected[i].min);
-        EXPECT_EQ(variables[i].max, expected[i].max);
-        EXPECT_TRUE(variables[i].searchable);
-        EXPECT_TRUE(variables[i].saveToCfg);
+    // Each variable as the host lists it: default, description, range; all are
+    // searchable and saved.
+    std::vector<std::string> variables;
+    for (const SimConsole::VariableInfo& v : console().variables()) {
+        std::ostringstream line;
+        line << v.name << " = \"" << v.defaultValue << "\": " << v.description;
+        if (v.hasMin)
+            line << ", min " << v.min;
+        if (v.hasMax)
+            line << ", max " << v.max;
+        variables.push_back(line.str() + (v.searchable && v.saveToCfg ? "" : ", hidden"));
     }
+    EXPECT_EQ(variables, (std::vector<std::string>{
+                             "kivren_path = \"C:\\Kivren\": Path to save recordings to",
+                             "kivren_name = \"video\": Name of the recording",
+                             "kivren_depth = \"1\": Record depth map, min 0, max 1",
+                             "kivren_normal = \"0\": Record normal map, min 0, max 1",
+                             "kivren_custom_pass = \"0\": Record custom/ID pass, min 0, max 1",
+                             "kivren_custom_pass_preview = \"0\": Preview custom/ID pass in-game, "
+                             "min 0, max 1",
+                             "kivren_frame_data = \"1\": Record camera, cars and ball data, min 0, "
+                             "max 1",
+                             "kivren_debug_models = \"0\": Debug models mode, min 0, max 1",
+                             "kivren_fps = \"30\": Video framerate, min 1, max 999",
+                             "kivren_ffmpeg_path = \"ffmpeg\": Path to ffmpeg.exe",
+                             "kivren_custom_pass_444 = \"0\": Record the ID pass in ProRes 4444, "
+                             "min 0, max 1",
+                         }));
 
-    const std::vector<SimConsole::NotifierInfo> notifiers = console().notifiers();
-    const std::pair<const char*, const char*> commands[] = {
-        {"kivren_start", "Start recording"},
-        {"kivren_stop", "Stop recording"},
-        {"kivren_debug_models_prev", "Previous debug model"},
-        {"kivren_debug_models_next", "Next debug model"},
-        {"kivren_debug_models_add", "Add selected mesh to ID pass"},
-        {"kivren_custom_pass_clear", "Clear all meshes from ID pass"},
-        {"kivren_custom_pass_add", "Add mesh hash to ID pass"},
-        {"kivren_custom_pass_save", "Save ID pass config"},
-        {"kivren_custom_pass_color", "Set debug-highlight colour"},
-    };
-    ASSERT_EQ(notifiers.size(), std::size(commands));
-    for (std::size_t i = 0; i < notifiers.size(); ++i) {
-        EXPECT_EQ(notifiers[i].name, commands[i].first);
-        EXPECT_EQ(notifiers[i].description, commands[i].second);
-        EXPECT_EQ(notifiers[i].permissions, 0);
-    }
+    std::vector<std::string> commands;
+    for (const SimConsole::NotifierInfo& n : console().notifiers())
+        commands.push_back(n.name + ": " + n.description + (n.permissions ? ", restricted" : ""));
+    EXPECT_EQ(commands, (std::vector<std::string>{
+                            "kivren_start: Start recording",
+                            "kivren_stop: Stop recording",
+                            "kivren_debug_models_prev: Previous debug model",
+                            "kivren_debug_models_next: Next debug model",
+                            "kivren_debug_models_add: Add selected mesh to ID pass",
+                            "kivren_custom_pass_clear: Clear all meshes from ID pass",
+                            "kivren_custom_pass_add: Add mesh hash to ID pass",
+                            "kivren_custom_pass_save: Save ID pass config",
+                            "kivren_custom_pass_color: Set debug-highlight colour",
+                        }));
 
     // The bound values follow the variables: settings file, then the user's file.
     EXPECT_EQ(*plugin().recordName, "restored");
@@ -154,8 +148,11 @@ TEST_F(Lifecycle, StartChecksReplayWordsAndEffectsInThatOrder) {
     EXPECT_TRUE(console().logLines().empty());
 }
 
+// A wrong word count answers with the usage and changes nothing, through the
+// built plugin.
 TEST_F(Lifecycle, IdPassCommandsCheckTheirWordCounts) {
     load();
+    console().run("kivren_custom_pass_add 1f");
     const std::pair<const char*, const char*> wrongCounts[] = {
         {"kivren_debug_models_prev x", "kivren_debug_models_prev takes no parameters"},
         {"kivren_debug_models_next x", "kivren_debug_models_next takes no parameters"},
@@ -171,5 +168,6 @@ TEST_F(Lifecycle, IdPassCommandsCheckTheirWordCounts) {
         console().run(command);
         EXPECT_EQ(console().logLines(), std::vector<std::string>{message}) << command;
     }
-    EXPECT_TRUE(plugin().idPassMeshes.empty());
+    EXPECT_EQ(plugin().idPassMeshes, (std::unordered_set<MeshHash>{0x1f}));
+    EXPECT_EQ(plugin().highlightColour, (IdColour{1.0f, 0.0f, 1.0f}));
 }

@@ -69,16 +69,6 @@ TEST_F(Settings, LoadRunsEveryLineAndLeavesTheRestoredValues) {
                                 "kivren_ffmpeg_path \"C:\\ff\\bin\\ffmpeg.exe\"\r\n");
 }
 
-TEST_F(Settings, RoundTripThroughARestart) {
-    load();
-    console().run("kivren_path \"F:\\Replays\\Season 9\"; kivren_name clip_07");
-    host->unloadPlugin();
-    load();
-    EXPECT_EQ(console().value("kivren_path"), "F:\\Replays\\Season 9");
-    EXPECT_EQ(console().value("kivren_name"), "clip_07");
-    EXPECT_EQ(console().value("kivren_ffmpeg_path"), "ffmpeg");
-}
-
 TEST_F(Settings, UnreadableFileIsSkippedSilently) {
     // A folder where the file should be: it exists but cannot be read.
     std::filesystem::create_directories(file());

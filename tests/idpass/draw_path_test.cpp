@@ -7,37 +7,36 @@ namespace {
 
 enum class Bound { Game, Highlight, IdColour };
 
-struct State {
-    bool inReplay = true;
-    bool debug = false;
-    bool preview = false;
-    bool recordCustom = false;
-    bool recording = false;
-    bool customTurn = false;
-    bool selected = false;
-    bool listed = false;
+// The plugin's state before the draw, one bit each.
+enum : unsigned {
+    Replay = 1,
+    Debug = 2,
+    Preview = 4,
+    RecordCustom = 8,
+    Recording = 16,
+    CustomTurn = 32,
+    Selected = 64,
+    Listed = 128,
 };
 
 struct Row {
     const char* name;
-    State state;
+    unsigned state;
     MeshKey key;
     Bound bound;
     bool remembered;
 };
 
-const MeshKey excludedKey{20, 300000, 50000, 4096};
-
-void apply(PluginRig& rig, const State& s, const MeshKey& key) {
-    rig.plugin.inReplay = s.inReplay;
-    *rig.plugin.debugModelsMode = s.debug;
-    *rig.plugin.previewCustomPass = s.preview;
-    *rig.plugin.recordCustomPass = s.recordCustom;
-    rig.plugin.recordRequested = s.recording;
-    rig.plugin.customTurn = s.customTurn;
-    if (s.selected)
+void apply(PluginRig& rig, unsigned s, const MeshKey& key) {
+    rig.plugin.inReplay = (s & Replay) != 0;
+    *rig.plugin.debugModelsMode = (s & Debug) != 0;
+    *rig.plugin.previewCustomPass = (s & Preview) != 0;
+    *rig.plugin.recordCustomPass = (s & RecordCustom) != 0;
+    rig.plugin.recordRequested = (s & Recording) != 0;
+    rig.plugin.customTurn = (s & CustomTurn) != 0;
+    if (s & Selected)
         rig.plugin.selectedMesh = key;
-    if (s.listed)
+    if (s & Listed)
         rig.plugin.addMeshHash(fmt::format("{:x}", hashMeshKey(key)));
 }
 
@@ -45,71 +44,30 @@ void apply(PluginRig& rig, const State& s, const MeshKey& key) {
 
 TEST(DrawPath, DecisionTable) {
     const MeshKey k = workedKey;
+    const MeshKey excluded{20, 300000, 50000, 4096};
+    const MeshKey noVertices{32, 0, 12288, 4096};
     const Row rows[] = {
-        {"outside a replay nothing happens",
-         {false, true, true, false, false, false, true, true},
-         k,
-         Bound::Game,
+        {"outside a replay nothing happens", Debug | Preview | Selected | Listed, k, Bound::Game,
          false},
-        {"in a replay with both features off",
-         {true, false, false, false, false, false, true, true},
-         k,
-         Bound::Game,
-         false},
-        {"debug: the selection is highlighted",
-         {true, true, false, false, false, false, true, false},
-         k,
-         Bound::Highlight,
+        {"in a replay with both features off", Replay | Selected | Listed, k, Bound::Game, false},
+        {"debug: the selection is highlighted", Replay | Debug | Selected, k, Bound::Highlight,
          true},
-        {"debug: others are only remembered",
-         {true, true, false, false, false, false, false, false},
-         k,
-         Bound::Game,
-         true},
-        {"preview without a recording",
-         {true, false, true, false, false, false, false, true},
-         k,
-         Bound::IdColour,
-         false},
+        {"debug: others are only remembered", Replay | Debug, k, Bound::Game, true},
+        {"preview without a recording", Replay | Preview | Listed, k, Bound::IdColour, false},
         {"preview during a recording without the custom pass",
-         {true, false, true, false, true, true, false, true},
-         k,
-         Bound::Game,
-         false},
-        {"recording on a custom turn",
-         {true, false, false, true, true, true, false, true},
-         k,
-         Bound::IdColour,
-         false},
-        {"recording between custom turns",
-         {true, false, true, true, true, false, false, true},
-         k,
-         Bound::Game,
-         false},
-        {"custom pass without a recording",
-         {true, false, false, true, false, true, false, true},
-         k,
-         Bound::Game,
-         false},
-        {"a listed selection shows its ID colour",
-         {true, true, true, false, false, false, true, true},
-         k,
-         Bound::IdColour,
-         true},
-        {"an unlisted mesh keeps its shader",
-         {true, false, true, false, false, false, false, false},
-         k,
-         Bound::Game,
-         false},
-        {"an excluded draw is left alone",
-         {true, true, true, false, false, false, true, true},
-         excludedKey,
-         Bound::Game,
-         false},
-        {"no vertex buffer takes part",
-         {true, true, false, false, false, false, true, false},
-         {32, 0, 12288, 4096},
-         Bound::Highlight,
+         Replay | Preview | Recording | CustomTurn | Listed, k, Bound::Game, false},
+        {"recording on a custom turn", Replay | RecordCustom | Recording | CustomTurn | Listed, k,
+         Bound::IdColour, false},
+        {"recording between custom turns", Replay | Preview | RecordCustom | Recording | Listed, k,
+         Bound::Game, false},
+        {"custom pass without a recording", Replay | RecordCustom | CustomTurn | Listed, k,
+         Bound::Game, false},
+        {"a listed selection shows its ID colour", Replay | Debug | Preview | Selected | Listed, k,
+         Bound::IdColour, true},
+        {"an unlisted mesh keeps its shader", Replay | Preview, k, Bound::Game, false},
+        {"an excluded draw is left alone", Replay | Debug | Preview | Selected | Listed, excluded,
+         Bound::Game, false},
+        {"no vertex buffer takes part", Replay | Debug | Selected, noVertices, Bound::Highlight,
          true},
     };
     for (const Row& row : rows) {
@@ -130,7 +88,7 @@ TEST(DrawPath, DecisionTable) {
         EXPECT_EQ(rig.plugin.seenMeshes.contains(row.key), row.remembered);
         EXPECT_EQ(rig.plugin.seenMeshes.size(), row.remembered ? 1u : 0u);
         // The device is taken by the first draw of a replay only.
-        EXPECT_EQ(rig.plugin.gameDevice, row.state.inReplay ? rig.device : nullptr);
+        EXPECT_EQ(rig.plugin.gameDevice, (row.state & Replay) ? rig.device : nullptr);
     }
 }
 

@@ -1,12 +1,12 @@
 // The ID pass commands through the stand-in console: stepping, adding,
 // saving, running a saved file again, the highlight colour, and the answers
-// to words that cannot be used.
+// to words that cannot be used. The word counts are checked through the
+// built plugin (core/lifecycle_test.cpp).
 #include "host_clipboard.h"
 #include "idpass/mesh_identity.h"
 #include "plugin_rig.h"
 
 #include <fstream>
-#include <set>
 #include <sstream>
 
 namespace {
@@ -58,7 +58,8 @@ TEST_F(Commands, SteppingWrapsAroundTheRememberedMeshes) {
     for (const char* command : {"kivren_debug_models_next", "kivren_debug_models_prev"}) {
         const auto lines = run(command);
         ASSERT_EQ(lines.size(), 1u);
-        EXPECT_NE(lines[0].find("no mesh has been seen yet"), std::string::npos) << lines[0];
+        EXPECT_EQ(lines[0].rfind(std::string(command) + ": no mesh has been seen yet", 0), 0u)
+            << lines[0];
         EXPECT_EQ(rig.plugin.selectedMesh, MeshKey{});
     }
 
@@ -82,17 +83,6 @@ TEST_F(Commands, SteppingWrapsAroundTheRememberedMeshes) {
         EXPECT_EQ(step("kivren_debug_models_prev"), *it);
 }
 
-TEST_F(Commands, SteppingBetweenTwoMeshes) {
-    rig.plugin.seenMeshes.insert(workedKey);
-    rig.plugin.seenMeshes.insert(MeshKey{});
-    const std::string first = step("kivren_debug_models_next");
-    const std::string second = step("kivren_debug_models_next");
-    EXPECT_NE(first, second);
-    EXPECT_EQ(step("kivren_debug_models_next"), first);
-    EXPECT_EQ(step("kivren_debug_models_prev"), second);
-    EXPECT_EQ(step("kivren_debug_models_prev"), first);
-}
-
 TEST_F(Commands, AddingMeshes) {
     // Before any stepping the selection is the all-zero key.
     EXPECT_TRUE(run("kivren_debug_models_add").empty());
@@ -110,15 +100,6 @@ TEST_F(Commands, AddingMeshes) {
     }
     EXPECT_EQ(rig.plugin.idPassMeshes.size(), 2u);
     EXPECT_FALSE(rig.plugin.idPassMeshes.contains(0));
-
-    // A wrong word count answers with the usage and changes nothing.
-    EXPECT_EQ(run("kivren_custom_pass_add"),
-              std::vector<std::string>{"kivren_custom_pass_add requires 1 parameter (hash)"});
-    EXPECT_EQ(run("kivren_custom_pass_add 1 2"),
-              std::vector<std::string>{"kivren_custom_pass_add requires 1 parameter (hash)"});
-    EXPECT_EQ(run("kivren_custom_pass_clear now"),
-              std::vector<std::string>{"kivren_custom_pass_clear takes no parameters"});
-    EXPECT_EQ(rig.plugin.idPassMeshes.size(), 2u);
     EXPECT_TRUE(run("kivren_custom_pass_clear").empty());
     EXPECT_TRUE(rig.plugin.idPassMeshes.empty());
 }
@@ -131,16 +112,11 @@ TEST_F(Commands, SavedFileRestoresTheSetWithAutomaticColours) {
     rig.plugin.setIdPassColour(workedHash, 0.0f, 0.0f, 0.0f);
     EXPECT_TRUE(run("kivren_custom_pass_save mine").empty());
     const std::string saved = readFile(configFolder() / "mine.cfg");
-    std::istringstream lines(saved);
-    std::set<std::string> adds;
-    std::string line;
-    std::getline(lines, line);
-    EXPECT_EQ(line, "kivren_custom_pass_clear\r");
-    while (std::getline(lines, line))
-        adds.insert(line);
-    EXPECT_EQ(adds, (std::set<std::string>{"kivren_custom_pass_add 4dc13974d71cc7a7\r",
-                                           "kivren_custom_pass_add 1a2b\r"}));
-    EXPECT_EQ(saved.back(), '\n');
+    // The adds come in the set's own order, each line ends in CRLF.
+    const std::string clear = "kivren_custom_pass_clear\r\n";
+    const std::string worked = "kivren_custom_pass_add 4dc13974d71cc7a7\r\n";
+    const std::string other = "kivren_custom_pass_add 1a2b\r\n";
+    EXPECT_TRUE(saved == clear + worked + other || saved == clear + other + worked) << saved;
 
     // Saving again under the same name replaces the file.
     run("kivren_custom_pass_clear");
@@ -162,6 +138,7 @@ TEST_F(Commands, SaveRefusesNamesOutsideItsFolderAndReportsFailures) {
     for (const char* name : {"../../x", "../x", "/tmp/x", "a/b", "a\\\\b", "C:x", "..", "."}) {
         const auto lines = run(fmt::format("kivren_custom_pass_save \"{}\"", name));
         ASSERT_EQ(lines.size(), 1u) << name;
+        EXPECT_EQ(lines[0].rfind("kivren_custom_pass_save: \"", 0), 0u) << lines[0];
         EXPECT_NE(lines[0].find("is not a plain file name"), std::string::npos) << lines[0];
     }
     EXPECT_FALSE(std::filesystem::exists(configFolder()));
@@ -195,6 +172,4 @@ TEST_F(Commands, HighlightColourWords) {
             << lines[0];
     }
     EXPECT_EQ(rig.plugin.highlightColour, (IdColour{1.0f, 0.5019608f, 0.0f}));
-    EXPECT_EQ(run("kivren_custom_pass_color"),
-              std::vector<std::string>{"kivren_custom_pass_color requires 1 parameter (#rrggbb)"});
 }

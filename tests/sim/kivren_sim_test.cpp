@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <fstream>
 
 namespace {
@@ -26,29 +25,6 @@ const std::vector<std::string> listed{"ball", "body_octane", "pitch_goals"};
 std::string readBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// A raw BGRA frame of the stand-in encoder's output as an upright RGBA picture.
-SimPicture rawFrame(const std::string& bytes, std::size_t index) {
-    SimPicture picture{width, height, {}};
-    const std::size_t size = std::size_t{width} * height * 4;
-    picture.rgba.assign(bytes.begin() + static_cast<long>(index * size),
-                        bytes.begin() + static_cast<long>((index + 1) * size));
-    for (std::size_t i = 0; i < size; i += 4)
-        std::swap(picture.rgba[i], picture.rgba[i + 2]);
-    return picture;
-}
-
-double psnr(const SimPicture& a, const SimPicture& b) {
-    double squares = 0;
-    for (std::size_t i = 0; i < a.rgba.size(); ++i) {
-        if (i % 4 == 3)
-            continue;
-        const double d = static_cast<double>(a.rgba[i]) - static_cast<double>(b.rgba[i]);
-        squares += d * d;
-    }
-    const double mse = squares / static_cast<double>(a.rgba.size() / 4 * 3);
-    return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
 }
 
 class KivrenSimStandInEncoder : public testing::Test {
@@ -75,6 +51,13 @@ protected:
     static std::filesystem::path out() { return scratch->path() / "out"; }
     static std::string file(const std::string& suffix) {
         return readBytes(out() / ("clip" + suffix));
+    }
+    // The stand-in encoder keeps the BGRA frames it is fed; as RGBA.
+    static std::string rgbaFrames(const std::string& suffix) {
+        std::string bytes = file(suffix);
+        for (std::size_t i = 0; i + 3 < bytes.size(); i += 4)
+            std::swap(bytes[i], bytes[i + 2]);
+        return bytes;
     }
 
     static ScratchFolder* scratch;
@@ -108,73 +91,23 @@ TEST_F(KivrenSimStandInEncoder, EachMainFrameIsTheSceneOfItsFrameDataEntry) {
     FrameData data;
     FrameDataError error;
     ASSERT_TRUE(readFrameDataFile(out() / "clip.txt", data, error)) << error.message;
-    const std::string main = file(".mov");
-    ASSERT_GE(main.size(), data.entries.size() * width * height * 4);
-
-    SceneRenderer renderer(width, height);
-    SimPicture expected, depth, normal;
-    std::vector<SimPicture> rendered;
-    for (const FrameEntry& entry : data.entries) {
-        ASSERT_TRUE(entry.hasReplay);
-        renderer.render(stateFromEntry(data, entry), looksFor(cars, {}));
-        renderer.renderEffects(expected, depth, normal);
-        rendered.push_back(expected);
-    }
-    for (std::size_t k = 0; k < rendered.size(); ++k) {
-        const SimPicture frame = rawFrame(main, k);
-        const double own = psnr(frame, rendered[k]);
-        EXPECT_GT(own, 35.0) << "Main frame " << k;
-        // The entry of the frame fits it better than the entries around it.
-        for (std::size_t other : {k - 1, k + 1}) {
-            if (other < rendered.size()) {
-                EXPECT_GT(own, psnr(frame, rendered[other])) << k << " against " << other;
-            }
-        }
-    }
+    expectMainFramesShowTheirEntries(data, rgbaFrames(".mov"), width, height, cars, 35.0);
 }
 
 TEST_F(KivrenSimStandInEncoder, CustomFramesShowListedMeshesInTheirFlatColours) {
     ASSERT_EQ(run->exitCode, 0) << run->output;
-    const std::string custom = file(" - custom pass.mov");
-    const std::size_t frames = custom.size() / (std::size_t{width} * height * 4);
-    ASSERT_GT(frames, 0u);
-    const std::vector<SimMesh>& meshes = sceneMeshes(cars);
-    const std::vector<MeshLook> looks = looksFor(cars, listed);
-    SceneRenderer renderer(width, height);
-    std::vector<std::size_t> flatSeen(meshes.size(), 0);
-    std::size_t unlistedMatching = 0, unlisted = 0;
-    for (std::size_t k = 0; k < frames; ++k) {
-        // Custom turns are the odd game frames.
-        renderer.render(sceneAt(static_cast<std::uint32_t>(2 * k + 1), gameFps, cars), looks);
-        const SimPicture frame = rawFrame(custom, k);
-        for (std::uint32_t y = 0; y < height; ++y) {
-            for (std::uint32_t x = 0; x < width; ++x) {
-                const int mesh = renderer.meshAt(x, y);
-                if (mesh < 0 || !interiorPixel(renderer, x, y))
-                    continue;
-                const std::size_t at = (std::size_t{y} * width + x) * 4;
-                const Rgba got{frame.rgba[at], frame.rgba[at + 1], frame.rgba[at + 2], 255};
-                if (looks[static_cast<std::size_t>(mesh)].flat) {
-                    EXPECT_EQ(got, flatColour(meshes[static_cast<std::size_t>(mesh)]))
-                        << meshes[static_cast<std::size_t>(mesh)].name << " frame " << k << " at "
-                        << x << "," << y;
-                    ++flatSeen[static_cast<std::size_t>(mesh)];
-                } else {
-                    ++unlisted;
-                    const auto& want = renderer.backBuffer().rgba;
-                    unlistedMatching += std::abs(got[0] - want[at]) <= 2 &&
-                                        std::abs(got[1] - want[at + 1]) <= 2 &&
-                                        std::abs(got[2] - want[at + 2]) <= 2;
-                }
-            }
-        }
-    }
+    const std::string custom = rgbaFrames(" - custom pass.mov");
+    ASSERT_GE(custom.size(), std::size_t{width} * height * 4);
+    // Raw frames: the flat colours are exact, the game's within rounding.
+    const CustomTally tally = tallyCustomFrames(custom, width, height, cars, gameFps, listed, 0, 2);
     std::size_t flatChecked = 0;
-    for (std::size_t i = 0; i < meshes.size(); ++i)
-        flatChecked += flatSeen[i];
+    for (std::size_t i = 0; i < tally.seen.size(); ++i) {
+        EXPECT_EQ(tally.close[i], tally.seen[i]) << sceneMeshes(cars)[i].name;
+        flatChecked += tally.seen[i];
+    }
     EXPECT_GT(flatChecked, 20u) << "the listed meshes were hardly in view";
-    ASSERT_GT(unlisted, 0u);
-    EXPECT_GT(static_cast<double>(unlistedMatching) / static_cast<double>(unlisted), 0.99)
+    ASSERT_GT(tally.unlisted, 0u);
+    EXPECT_GT(static_cast<double>(tally.unlistedClose) / static_cast<double>(tally.unlisted), 0.99)
         << "unlisted meshes keep the game's colours";
 }
 

@@ -65,32 +65,34 @@ Spot spotOf(const SceneRenderer& r, int mesh) {
 TEST(SceneRenderer, ThingsLandWhereTheCameraSeesThem) {
     SceneRenderer r(width, height);
     const int ball = meshIndex("ball");
-    // Field of view 90: one unit aside per unit ahead spans half the width.
-    renderStill(r, still({0, 0, 600}, {0, 0, 0}, 90.0f, {2000, 700, 600}));
-    Spot s = spotOf(r, ball);
-    ASSERT_GT(s.count, 0);
-    EXPECT_NEAR(s.x, (0.35 * 0.5 + 0.5) * width, 1.0); // +Y is to the right
-    EXPECT_NEAR(s.y, height / 2.0, 1.0);
-
-    renderStill(r, still({0, 0, 600}, {0, 0, 0}, 90.0f, {2000, 0, 1200}));
-    s = spotOf(r, ball);
-    const double tanHalfY = double{height} / width;
-    EXPECT_NEAR(s.x, width / 2.0, 1.0);
-    EXPECT_NEAR(s.y, (0.5 - 0.5 * 600.0 / (2000.0 * tanHalfY)) * height, 1.0); // up is up
-
-    // Yaw 16384 looks along +Y, with +X on the left.
-    renderStill(r, still({0, 0, 600}, {0, 16384, 0}, 90.0f, {0, 2000, 600}));
-    s = spotOf(r, ball);
-    EXPECT_NEAR(s.x, width / 2.0, 1.0);
-    EXPECT_NEAR(s.y, height / 2.0, 1.0);
-    renderStill(r, still({0, 0, 600}, {0, 16384, 0}, 90.0f, {1000, 2000, 600}));
-    EXPECT_LT(spotOf(r, ball).x, width / 2.0 - 10);
-
-    // Rolled a quarter turn to the right, the world's up is on the left.
-    renderStill(r, still({0, 0, 600}, {0, 0, 16384}, 90.0f, {2000, 0, 1200}));
-    s = spotOf(r, ball);
-    EXPECT_LT(s.x, width / 2.0 - 10);
-    EXPECT_NEAR(s.y, height / 2.0, 1.0);
+    // Field of view 90: one unit aside per unit ahead spans half the width;
+    // a unit up per unit ahead spans half the height times width / height.
+    const double cx = width / 2.0, cy = height / 2.0, upScale = cy * width / height;
+    struct Placement {
+        const char* what;
+        Rotator look;
+        Vector ball;
+        double x, y;
+    };
+    const Placement placements[] = {
+        {"+Y is to the right", {0, 0, 0}, {2000, 700, 600}, cx + cx * 0.35, cy},
+        {"up is up", {0, 0, 0}, {2000, 0, 1200}, cx, cy - upScale * 0.3},
+        {"yaw 16384 looks along +Y", {0, 16384, 0}, {0, 2000, 600}, cx, cy},
+        {"with +X on the left", {0, 16384, 0}, {1000, 2000, 600}, cx - cx * 0.5, cy},
+        {"rolled a quarter turn right, up is on the left",
+         {0, 0, 16384},
+         {2000, 0, 1200},
+         cx - cx * 0.3,
+         cy},
+    };
+    for (const Placement& p : placements) {
+        SCOPED_TRACE(p.what);
+        renderStill(r, still({0, 0, 600}, p.look, 90.0f, p.ball));
+        const Spot s = spotOf(r, ball);
+        ASSERT_GT(s.count, 0);
+        EXPECT_NEAR(s.x, p.x, 1.0);
+        EXPECT_NEAR(s.y, p.y, 1.0);
+    }
 
     // A ball the host could not place is not drawn; the rest is.
     renderStill(r, still({0, 0, 600}, {0, 0, 0}, 90.0f, {NAN, 0, 600}));

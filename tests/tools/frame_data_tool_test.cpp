@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -40,10 +41,6 @@ std::vector<std::vector<std::string>> splitLines(const std::string& text, char s
             rows.back().push_back("");
     }
     return rows;
-}
-
-double number(const std::string& text) {
-    return std::stod(text);
 }
 
 Vec3 jsonVec(const JsonValue& v) {
@@ -114,12 +111,12 @@ TEST_F(FrameDataTool, WorkedEntryRoundTripsThroughJsonChanAndCsv) {
     ASSERT_EQ(chan.size(), 1u);
     ASSERT_EQ(chan[0].size(), 8u);
     EXPECT_EQ(chan[0][0], "1");
-    expectNear({number(chan[0][1]), number(chan[0][2]), number(chan[0][3])}, {0, 46.08, 10.24},
-               1e-9, "chan translation");
-    const Vec3 euler{number(chan[0][4]), number(chan[0][5]), number(chan[0][6])};
+    expectNear({std::stod(chan[0][1]), std::stod(chan[0][2]), std::stod(chan[0][3])},
+               {0, 46.08, 10.24}, 1e-9, "chan translation");
+    const Vec3 euler{std::stod(chan[0][4]), std::stod(chan[0][5]), std::stod(chan[0][6])};
     expectNear(rotateByZxyDegrees(euler, {0, 0, -1}), {0, -1, 0}, 2e-6, "chan view");
     expectNear(rotateByZxyDegrees(euler, {0, 1, 0}), {0, 0, 1}, 2e-6, "chan up");
-    EXPECT_NEAR(number(chan[0][7]), 58.7155, 1e-4); // down a 16:9 picture
+    EXPECT_NEAR(std::stod(chan[0][7]), 58.7155, 1e-4); // down a 16:9 picture
 
     const auto csv = splitLines(readText(at("w.csv")), ',');
     ASSERT_EQ(csv.size(), 4u);
@@ -127,21 +124,30 @@ TEST_F(FrameDataTool, WorkedEntryRoundTripsThroughJsonChanAndCsv) {
     for (std::size_t row = 1; row < csv.size(); ++row)
         ASSERT_EQ(csv[row].size(), csv[0].size());
     EXPECT_EQ(csv[1][2], "camera");
-    EXPECT_EQ(number(csv[1][5]), 10.24);
+    EXPECT_EQ(std::stod(csv[1][5]), 10.24);
     EXPECT_EQ(csv[2][2], "ball");
-    EXPECT_EQ(number(csv[2][5]), 0.9315);
+    EXPECT_EQ(std::stod(csv[2][5]), 0.9315);
     EXPECT_EQ(csv[3][2], "car1");
-    EXPECT_EQ(number(csv[3][4]), 46.08);
+    EXPECT_EQ(std::stod(csv[3][4]), 46.08);
 }
 
 TEST_F(FrameDataTool, GeneratedRecordingStaysAlignedWithItsFrames) {
     const auto frames = samplePath(60);
-    writeText(at("path.txt"), sampleFile(frames));
-    ASSERT_EQ(run({at("path.txt"), "--json=" + at("p.json"), "--chan", at("p.chan"), "--csv",
-                   at("p.csv"), "--fps", "60", "--start-frame", "101", "--axes", "y-up", "--units",
-                   "cm", "--aspect", "1280x720"}),
+    std::string text = sampleFile(frames);
+    // An editor's line breaks between entries change nothing.
+    text.insert(text.find('|') + 1, "\r\n");
+    writeText(at("path.txt"), text + "\n");
+    ASSERT_EQ(run({at("path.txt"), "--check", "--json=" + at("p.json"), "--chan", at("p.chan"),
+                   "--csv", at("p.csv"), "--fps", "60", "--start-frame", "101", "--axes", "y-up",
+                   "--units", "cm", "--aspect", "1280x720"}),
               exitDone)
         << err_;
+    const auto replays =
+        std::count_if(frames.begin(), frames.end(), [](const SampleFrame& f) { return f.replay; });
+    EXPECT_NE(out_.find(": 60 frames (1.00 s at 60 fps), " + std::to_string(replays) +
+                        " with a replay, up to 3 cars\n"),
+              std::string::npos)
+        << out_;
 
     JsonValue json;
     ASSERT_TRUE(parseJson(readText(at("p.json")), json));
@@ -167,13 +173,21 @@ TEST_F(FrameDataTool, GeneratedRecordingStaysAlignedWithItsFrames) {
         const Quaternion view = jsonQuat(frame["camera"]["quaternion"]);
         expectNear(rotateByQuaternion(view, {0, 0, -1}), targetDirection(axes.forward, Axes::yUp),
                    2e-5, "json view");
+        EXPECT_NEAR(frame["camera"]["hfov"].number, frames[i].fieldOfView, 1e-4);
+        const Vector& ball = frames[i].ball.location;
+        expectNear(jsonVec(frame["ball"]["location"]), {ball.X, ball.Z, ball.Y}, 0.05, "ball");
         ASSERT_EQ(frame["cars"].items.size(), frames[i].cars.size());
+        for (std::size_t c = 0; c < frames[i].cars.size(); ++c) {
+            const Vector& car = frames[i].cars[c].location;
+            expectNear(jsonVec(frame["cars"][c]["location"]), {car.X, car.Z, car.Y}, 0.05, "car");
+        }
 
         ASSERT_LT(chanLine, chan.size());
         const auto& line = chan[chanLine++];
         EXPECT_EQ(line[0], frameNumber);
-        expectNear({number(line[1]), number(line[2]), number(line[3])}, place, 0.05, "chan");
-        const Vec3 euler{number(line[4]), number(line[5]), number(line[6])};
+        expectNear({std::stod(line[1]), std::stod(line[2]), std::stod(line[3])}, place, 0.05,
+                   "chan");
+        const Vec3 euler{std::stod(line[4]), std::stod(line[5]), std::stod(line[6])};
         expectNear(rotateByZxyDegrees(euler, {0, 1, 0}), targetDirection(axes.up, Axes::yUp), 2e-5,
                    "chan up");
 
