@@ -63,6 +63,11 @@ run_windows() {
     # shuts itself down when its last client exits can race with the next test
     # program connecting to it ("recvmsg: Connection reset by peer").
     wineserver -p || fail "wineserver could not start for $WINEPREFIX"
+    # Wine's own background programs (services, the desktop) start with the
+    # first program that needs them and live as long as the server. Started
+    # here, they hold this script's output, not a test's: ctest waits for a
+    # test's output to close, and would wait for them until its time-out.
+    wine cmd /c exit >/dev/null 2>&1 </dev/null || fail "wine cannot run programs in $WINEPREFIX"
     echo "=== Windows tests (Wine) ==="
     (cd "$here/build/windows" && ctest --output-on-failure -j "$jobs") || status=1
     stop_windows_helpers

@@ -5,12 +5,11 @@
 #include "core/reshade_log.h"
 #include "recording/command_line.h"
 #include "recording/encoder_process.h"
+#include "recording/frame_packing.h"
 #include "recording/frame_queue.h"
 
 #include <fmt/format.h>
 
-#include <algorithm>
-#include <cstring>
 #include <new>
 #include <system_error>
 
@@ -72,9 +71,6 @@ void Kivren::enqueueFrame(const std::uint8_t* data, std::uint32_t rowPitch,
         return;
     const std::size_t rowBytes = std::size_t{frameWidth} * 4;
     const std::size_t height = frameHeight;
-    // Never read past what the driver mapped: a narrower or shorter mapping
-    // leaves the rest of the frame black.
-    const std::size_t copied = std::min<std::size_t>({rowBytes, mappedRowBytes, rowPitch});
 
     FrameBytes pixels;
     try {
@@ -83,16 +79,10 @@ void Kivren::enqueueFrame(const std::uint8_t* data, std::uint32_t rowPitch,
         // Counted as due and never written: the stop reports the loss.
         return;
     }
-    for (std::size_t i = 0; i < height; ++i) {
-        std::uint8_t* row = pixels.data.get() + i * rowBytes;
-        const std::size_t source = rowOrder == RowOrder::reversed ? height - 1 - i : i;
-        if (source < mappedRows) {
-            std::memcpy(row, data + source * rowPitch, copied);
-            std::memset(row + copied, 0, rowBytes - copied);
-        } else {
-            std::memset(row, 0, rowBytes);
-        }
-    }
+    // Never read past what the driver mapped: a narrower or shorter mapping
+    // leaves the rest of the frame black.
+    packFrame(pixels.data.get(), rowBytes, height, {data, rowPitch, mappedRows, mappedRowBytes},
+              rowOrder);
     queueOf(*this).push({std::move(pixels), pipe, pass}, frameQueueBudget);
 }
 

@@ -1,5 +1,9 @@
 #include "recording/frame_queue.h"
 
+#include "recording/frame_memory.h"
+
+#include <iterator>
+#include <new>
 #include <vector>
 
 namespace {
@@ -8,13 +12,28 @@ namespace {
 // given back to the system.
 constexpr std::size_t spareBufferLimit = 8;
 
+std::uint8_t* newBuffer(std::size_t size) {
+    return size >= largeFrameBytes ? reserveFrameMemory(size)
+                                   : new (std::nothrow) std::uint8_t[size];
+}
+
+void deleteBuffer(std::uint8_t* buffer, std::size_t size) {
+    if (size >= largeFrameBytes)
+        releaseFrameMemory(buffer, size);
+    else
+        delete[] buffer;
+}
+
 struct SpareBuffers {
     std::mutex mutex;
+    // The most recently returned last: it is the likeliest still to be in
+    // the caches and the TLB.
     std::vector<std::pair<std::size_t, std::uint8_t*>> buffers;
 
+    SpareBuffers() { buffers.reserve(spareBufferLimit); }
     ~SpareBuffers() {
-        for (auto& spare : buffers)
-            delete[] spare.second;
+        for (auto& [size, buffer] : buffers)
+            deleteBuffer(buffer, size);
     }
 };
 
@@ -29,31 +48,31 @@ void RecycleFrameBuffer::operator()(std::uint8_t* buffer) const noexcept {
     SpareBuffers& pool = spares();
     {
         std::lock_guard lock(pool.mutex);
+        // Room was reserved up front: remembering a spare never allocates.
         if (pool.buffers.size() < spareBufferLimit) {
-            try {
-                pool.buffers.emplace_back(size, buffer);
-                return;
-            } catch (...) {
-                // No room to remember it: freed below.
-            }
+            pool.buffers.emplace_back(size, buffer);
+            return;
         }
     }
-    delete[] buffer;
+    deleteBuffer(buffer, size);
 }
 
 FrameBytes FrameBytes::allocate(std::size_t size) {
     SpareBuffers& pool = spares();
     {
         std::lock_guard lock(pool.mutex);
-        for (auto it = pool.buffers.begin(); it != pool.buffers.end(); ++it) {
+        for (auto it = pool.buffers.rbegin(); it != pool.buffers.rend(); ++it) {
             if (it->first == size) {
                 std::uint8_t* buffer = it->second;
-                pool.buffers.erase(it);
+                pool.buffers.erase(std::next(it).base());
                 return {{buffer, RecycleFrameBuffer{size}}, size};
             }
         }
     }
-    return {{new std::uint8_t[size], RecycleFrameBuffer{size}}, size};
+    std::uint8_t* buffer = newBuffer(size);
+    if (!buffer)
+        throw std::bad_alloc();
+    return {{buffer, RecycleFrameBuffer{size}}, size};
 }
 
 // One producer (the presenting thread) and one consumer (the writer) share
