@@ -3,6 +3,7 @@
 // rendered, in order, the right way up and in the right colours, and a killed
 // FFmpeg loses its own pass only.
 #include "recording_fixture.h"
+#include "replay_system.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -13,19 +14,13 @@
 
 namespace {
 
+// The standard output of a command line, empty when it failed.
 std::string capture(const std::string& command) {
-    std::string text;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[1 << 16];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            text.append(buffer, n);
-        pclose(pipe);
-    }
-    return text;
+    return commandOutput(command).value_or("");
 }
 
 std::string quoted(const std::string& path) {
-    return "'" + path + "'";
+    return shellQuoted(path);
 }
 
 std::map<std::string, std::string> probe(const std::string& path) {

@@ -5,6 +5,7 @@
 // listed meshes hold their flat colours within what 10-bit 4:2:2 changes.
 #include "frame_data_reader.h"
 #include "replay_check.h"
+#include "replay_system.h"
 #include "scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -22,19 +23,13 @@ constexpr int cars = 2;
 // The ball and the cars, and the goals for a large flat area.
 const std::vector<std::string> listed{"ball", "body_octane", "body_dominus", "pitch_goals"};
 
+// The standard output of a command line, empty when it failed.
 std::string capture(const std::string& command) {
-    std::string text;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[1 << 16];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            text.append(buffer, n);
-        pclose(pipe);
-    }
-    return text;
+    return commandOutput(command).value_or("");
 }
 
 std::string quoted(const std::filesystem::path& path) {
-    return "'" + path.string() + "'";
+    return shellQuoted(path.string());
 }
 
 long long probedFrames(const std::filesystem::path& path) {
