@@ -49,6 +49,18 @@ public:
         f(it->second);
         return true;
     }
+    // Runs f on two different textures under one hold of the lock; false when
+    // either is unknown or they are the same.
+    template <typename F>
+    bool withTextures(reshade::api::resource first, reshade::api::resource second, F&& f) {
+        std::lock_guard lock(mutex_);
+        auto a = textures_.find(first.handle);
+        auto b = textures_.find(second.handle);
+        if (a == textures_.end() || b == textures_.end() || a == b)
+            return false;
+        f(a->second, b->second);
+        return true;
+    }
     void noteError(const std::string& error);
     // After this many more successful creations, creation fails (negative: never).
     void failCreationAfter(int successes);
