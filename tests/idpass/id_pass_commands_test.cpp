@@ -25,13 +25,6 @@ protected:
         return rig.scratch.path() / "bakkesmod" / "cfg" / "kivren";
     }
 
-    static std::string readFile(const std::filesystem::path& path) {
-        std::ifstream file(path, std::ios::binary);
-        std::ostringstream content;
-        content << file.rdbuf();
-        return content.str();
-    }
-
     // Steps once and returns the hash that the console line and the clipboard show.
     std::string step(const char* command) {
         const auto lines = run(command);

@@ -95,7 +95,7 @@ TEST_F(FfmpegRecording, ProResFilesHoldTheRenderedFrames) {
                 << path << " frame " << k;
         }
     }
-    const std::string data = read(file(".txt"));
+    const std::string data = readFile(file(".txt"));
     EXPECT_EQ(std::count(data.begin(), data.end(), '|'), presented / 2);
 }
 

@@ -58,7 +58,7 @@ TEST_F(RecordingFixture, MissingFfmpegIsReportedPerPass) {
                                "set kivren_ffmpeg_path.";
     EXPECT_EQ(logAt('1'), (std::vector<std::string>{launch, launch}));
     // The frame data is still recorded, and the session ends as usual.
-    EXPECT_EQ(read(file(".txt")).size() > 0, true);
+    EXPECT_EQ(readFile(file(".txt")).size() > 0, true);
     EXPECT_EQ(count(logAt('4'), statistics), 1u);
 }
 
@@ -67,8 +67,8 @@ TEST_F(RecordingFixture, AnEncoderThatDiesLosesOnlyItsOwnPass) {
     std::ofstream(file(" - normal.mov") + ".fake") << "status=4";
     set("kivren_normal", "1");
     record(6);
-    EXPECT_EQ(read(file(".mov")).size(), 6 * frameBytes());
-    EXPECT_EQ(read(file(" - normal.mov")).size(), 6 * frameBytes());
+    EXPECT_EQ(readFile(file(".mov")).size(), 6 * frameBytes());
+    EXPECT_EQ(readFile(file(" - normal.mov")).size(), 6 * frameBytes());
     const auto failures = logAt('1');
     ASSERT_EQ(failures.size(), 2u) << testing::PrintToString(failures);
     EXPECT_TRUE(std::regex_match(
@@ -87,15 +87,15 @@ TEST_F(RecordingFixture, TextureMissingFromTheEffect) {
                                                    "Kivren_Depth; the Depth pass records "
                                                    "unchanged frames."});
     // Depth keeps its place beside Main, with frames of unchanged content.
-    EXPECT_EQ(read(file(".mov")).size(), 4 * frameBytes());
-    EXPECT_EQ(read(file(" - depth.mov")), std::string(4 * frameBytes(), '\0'));
+    EXPECT_EQ(readFile(file(".mov")).size(), 4 * frameBytes());
+    EXPECT_EQ(readFile(file(" - depth.mov")), std::string(4 * frameBytes(), '\0'));
     EXPECT_TRUE(runtime->device().errors().empty());
 
     // Without Kivren_Main the effect is searched again on every processed frame.
     makeRuntime(reshade::api::format::b8g8r8a8_unorm, {"Kivren_Depth"});
     record(3);
     EXPECT_EQ(runtime->enumerations(), 3);
-    EXPECT_EQ(read(file(".mov")), std::string(3 * frameBytes(), '\0'));
+    EXPECT_EQ(readFile(file(".mov")), std::string(3 * frameBytes(), '\0'));
 }
 
 } // namespace

@@ -82,15 +82,6 @@ protected:
         driver->present(count);
     }
 
-    static std::string read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary | std::ios::ate);
-        if (!in)
-            return {};
-        std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
-        in.seekg(0);
-        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return bytes;
-    }
     std::size_t frameBytes() const { return std::size_t{width} * height * 4; }
 
     // The picture of frame n for a pass, as the encoder must receive it.

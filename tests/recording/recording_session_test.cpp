@@ -21,18 +21,18 @@ TEST_P(RecordingSession, AllPassesAndFrameDataStayAligned) {
     const bool rgbaBackBuffer = GetParam() == reshade::api::format::r8g8b8a8_unorm;
     const std::string suffixes[] = {".mov", " - depth.mov", " - normal.mov", " - custom pass.mov"};
     for (std::uint32_t pass = 0; pass < 4; ++pass) {
-        const std::string received = read(file(suffixes[pass]));
+        const std::string received = readFile(file(suffixes[pass]));
         std::string expected;
         for (std::uint32_t f = pass == 3 ? 1 : 0; f < presented; f += 2)
             expected += expectedFrame(f, pass, pass == 3 && rgbaBackBuffer);
         EXPECT_EQ(received.size(), expected.size()) << suffixes[pass];
         EXPECT_TRUE(received == expected) << suffixes[pass];
     }
-    const std::string args = read(file(" - custom pass.mov") + ".args");
+    const std::string args = readFile(file(" - custom pass.mov") + ".args");
     EXPECT_NE(args.find(rgbaBackBuffer ? "\nrgba\n" : "\nbgra\n"), std::string::npos);
 
     // One entry per Main frame, each of the state sampled in that frame.
-    const std::string data = read(file(".txt"));
+    const std::string data = readFile(file(".txt"));
     std::vector<std::string> entries;
     for (std::size_t start = 0, bar; (bar = data.find('|', start)) != std::string::npos;
          start = bar + 1)
@@ -77,13 +77,13 @@ TEST_F(RecordingFixture, CustomPassStaysAlignedWhateverTheFrameTiming) {
     run("kivren_stop");
     driver->present(160);
 
-    const std::size_t main = read(file(".mov")).size() / frameBytes();
+    const std::size_t main = readFile(file(".mov")).size() / frameBytes();
     EXPECT_GT(main, 5u);
-    EXPECT_EQ(read(file(" - depth.mov")).size(), main * frameBytes());
-    EXPECT_EQ(read(file(" - normal.mov")).size(), main * frameBytes());
-    const std::string data = read(file(".txt"));
+    EXPECT_EQ(readFile(file(" - depth.mov")).size(), main * frameBytes());
+    EXPECT_EQ(readFile(file(" - normal.mov")).size(), main * frameBytes());
+    const std::string data = readFile(file(".txt"));
     EXPECT_EQ(static_cast<std::size_t>(std::count(data.begin(), data.end(), '|')), main);
-    const std::size_t custom = read(file(" - custom pass.mov")).size() / frameBytes();
+    const std::size_t custom = readFile(file(" - custom pass.mov")).size() / frameBytes();
     EXPECT_TRUE(custom == main || custom + 1 == main) << custom << " Custom, " << main << " Main";
     EXPECT_TRUE(logAt('1').empty()) << testing::PrintToString(logAt('1'));
 }
@@ -96,16 +96,16 @@ TEST_F(RecordingFixture, StopAndUnloadWaitForEveryQueuedFrame) {
     presentPaced(0, 12);
     run("kivren_stop");
     driver->present(12);
-    EXPECT_EQ(read(file(".mov")).size(), 12 * frameBytes());
-    EXPECT_EQ(read(file(" - depth.mov")).size(), 12 * frameBytes());
+    EXPECT_EQ(readFile(file(".mov")).size(), 12 * frameBytes());
+    EXPECT_EQ(readFile(file(" - depth.mov")).size(), 12 * frameBytes());
 
     // Unloaded mid-recording: the recording is ended before the object goes.
     set("kivren_name", "second");
     run("kivren_start");
     presentPaced(0, 5);
     host->unloadPlugin();
-    EXPECT_EQ(read((out() / "second.mov").string()).size(), 5 * frameBytes());
-    const std::string data = read((out() / "second.txt").string());
+    EXPECT_EQ(readFile((out() / "second.mov").string()).size(), 5 * frameBytes());
+    const std::string data = readFile((out() / "second.txt").string());
     EXPECT_EQ(std::count(data.begin(), data.end(), '|'), 5);
     const auto stats = logAt('4');
     ASSERT_EQ(stats.size(), 2u);
@@ -149,8 +149,8 @@ TEST_F(RecordingFixture, StartStopStormFromTheHostThread) {
     EXPECT_TRUE(runtime->device().errors().empty());
     EXPECT_EQ(runtime->device().readbackTextureCount(), 0u);
     // Whatever the last session recorded is whole: frames and entries agree.
-    const std::string data = read(file(".txt"));
-    EXPECT_EQ(read(file(".mov")).size(),
+    const std::string data = readFile(file(".txt"));
+    EXPECT_EQ(readFile(file(".mov")).size(),
               static_cast<std::size_t>(std::count(data.begin(), data.end(), '|')) * frameBytes());
 }
 

@@ -39,13 +39,6 @@ protected:
         return std::find(lines.begin(), lines.end(), line) != lines.end();
     }
 
-    static std::string readFile(const std::filesystem::path& path) {
-        std::ifstream file(path, std::ios::binary);
-        std::ostringstream content;
-        content << file.rdbuf();
-        return content.str();
-    }
-
     ScratchFolder scratch;
     StandInReShade& reshade = StandInReShade::instance();
     std::unique_ptr<SimHost> host;

@@ -2,6 +2,7 @@
 // A fresh folder for one test, removed with everything in it afterwards.
 
 #include <filesystem>
+#include <string>
 
 class ScratchFolder {
 public:
@@ -15,3 +16,6 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Every byte of a file; empty when it cannot be read.
+std::string readFile(const std::filesystem::path& path);
