@@ -7,18 +7,13 @@
 #include "reshade_module.h"
 #include "sim_d3d11.h"
 #include "sim_host.h"
+#include "stand_in_d3d11_module.h"
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
-
-extern "C" HRESULT D3D11CreateDeviceAndSwapChain(IDXGIAdapter*, D3D_DRIVER_TYPE, HMODULE, UINT,
-                                                 const D3D_FEATURE_LEVEL*, UINT, UINT,
-                                                 const DXGI_SWAP_CHAIN_DESC*, IDXGISwapChain**,
-                                                 ID3D11Device**, D3D_FEATURE_LEVEL*,
-                                                 ID3D11DeviceContext**);
 
 namespace {
 

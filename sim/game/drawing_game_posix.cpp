@@ -11,12 +11,6 @@
 #include <cmath>
 #include <string_view>
 
-extern "C" HRESULT D3D11CreateDeviceAndSwapChain(IDXGIAdapter*, D3D_DRIVER_TYPE, HMODULE, UINT,
-                                                 const D3D_FEATURE_LEVEL*, UINT, UINT,
-                                                 const DXGI_SWAP_CHAIN_DESC*, IDXGISwapChain**,
-                                                 ID3D11Device**, D3D_FEATURE_LEVEL*,
-                                                 ID3D11DeviceContext**);
-
 namespace {
 
 // The channel after `label` in a flat shader's source, as an 8-bit value.

@@ -9,12 +9,6 @@
 
 #include <gtest/gtest.h>
 
-extern "C" HRESULT D3D11CreateDeviceAndSwapChain(IDXGIAdapter*, D3D_DRIVER_TYPE, HMODULE, UINT,
-                                                 const D3D_FEATURE_LEVEL*, UINT, UINT,
-                                                 const DXGI_SWAP_CHAIN_DESC*, IDXGISwapChain**,
-                                                 ID3D11Device**, D3D_FEATURE_LEVEL*,
-                                                 ID3D11DeviceContext**);
-
 namespace {
 
 void* const* methodsOf(const void* object) {
