@@ -1,9 +1,20 @@
 # Warnings are errors on our own code; third-party code is included as SYSTEM.
 function(kivren_warnings target)
-    target_compile_options(${target} PRIVATE
-        -Wall -Wextra -Wpedantic -Werror
-        -Wshadow -Wcast-align -Wunused -Woverloaded-virtual
-        -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough)
+    if(MSVC)
+        # clang in cl mode: /W4 is clang's -Wall -Wextra (its /Wall would be
+        # every warning there is). clang's -Wdouble-promotion also flags a
+        # float stored into a double variable, which is how widening is
+        # written here; GCC's checks the promotions that matter natively.
+        target_compile_options(${target} PRIVATE
+            /W4 /WX
+            -Wshadow -Wcast-align -Wunused -Woverloaded-virtual
+            -Wformat=2 -Wimplicit-fallthrough)
+    else()
+        target_compile_options(${target} PRIVATE
+            -Wall -Wextra -Wpedantic -Werror
+            -Wshadow -Wcast-align -Wunused -Woverloaded-virtual
+            -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough)
+    endif()
 endfunction()
 
 # Adds the platform half of a "name.h / name_win32.cpp / name_posix.cpp" trio.

@@ -24,13 +24,14 @@ build_native() {
 }
 
 build_windows() {
-    need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
-    if [ ! -f "$here/deps/imgui/imgui.cpp" ]; then
-        echo "build.sh: Dear ImGui sources missing in deps/imgui: run scripts/setup.sh (it fetches Debian's source package imgui)" >&2
-        exit 1
+    CALLER=build.sh "$here/scripts/check-windows-toolchain.sh"
+    # A folder configured by the earlier mingw-w64 toolchain cannot be reused.
+    if [ -f "$here/build/windows/CMakeCache.txt" ] &&
+        ! grep -q 'toolchain-clang-cl.cmake' "$here/build/windows/CMakeCache.txt"; then
+        rm -rf "$here/build/windows"
     fi
     cmake -S "$here" -B "$here/build/windows" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-mingw64.cmake"
+        -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-clang-cl.cmake"
     cmake --build "$here/build/windows" -j "$jobs"
 }
 

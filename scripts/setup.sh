@@ -14,8 +14,10 @@ packages=(
   libfmt-dev libimgui-dev
   # the settings page in a real window (viewer, screenshots)
   libglfw3-dev libgl-dev xvfb xauth x11-apps imagemagick
-  # Windows cross build and its test run
-  mingw-w64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
+  # Windows build with the Microsoft C++ ABI (clang in cl mode, lld-link,
+  # Wine's C runtime and Windows headers, import libraries from Wine's DLLs)
+  # and its test run under Wine; libFuzzer comes with clang's runtime
+  clang-16 lld-16 llvm-16 libclang-rt-16-dev libwine-dev wine wine64 python3
   # encoding, checking videos
   ffmpeg
   # the frame data import add-on's tests run the real Blender
@@ -105,6 +107,14 @@ if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$want" ] || [ ! -f "$deps/imgui/
   mv "$dir" "$deps/imgui"
   rm -rf "$deps/imgui-src"
   echo "$want" > "$stamp"
+fi
+
+# Microsoft's STL headers for the Windows build, pinned to the commit the
+# toolchain was checked with. The build uses the shared copy in place.
+stl=msvc-stl-1c59a20
+if [ ! -f "$here/../shared/third_party/$stl/stl/inc/yvals_core.h" ] && [ ! -f "$deps/$stl/stl/inc/yvals_core.h" ]; then
+  echo "setup.sh: Microsoft STL headers not found: put commit 1c59a205787f4fdcd9c20decc8fa6dfa9096d394 of Microsoft's STL in ../shared/third_party/$stl or $deps/$stl" >&2
+  exit 1
 fi
 
 echo "setup.sh: all packages installed; Dear ImGui $want sources in $deps/imgui"

@@ -17,7 +17,7 @@ need ctest cmake
 need ffmpeg ffmpeg
 need ffprobe ffmpeg
 if [ "$what" != native ]; then
-    need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
+    need clang-16 clang-16
     need wine "wine and wine64"
     need wineserver "wine and wine64"
     need Xvfb xvfb

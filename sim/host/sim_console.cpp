@@ -3,6 +3,7 @@
 #include "console_words.h"
 #include "sim_cvar.h"
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -38,6 +39,9 @@ void SimConsole::registerNotifier(const std::string& name,
                                   const std::string& description, unsigned char permissions) {
     std::lock_guard lock(mutex_);
     journal_.push_back("registerNotifier " + name);
+    BuiltNotifier built{reinterpret_cast<std::uintptr_t>(&notifier), {}};
+    std::memcpy(built.bytes.data(), static_cast<const void*>(&notifier), built.bytes.size());
+    builtNotifiers_[name] = built;
     if (!notifiers_.count(name))
         notifierOrder_.push_back(name);
     notifiers_[name] = {{name, description, permissions}, std::move(notifier)};
@@ -133,6 +137,15 @@ std::vector<SimConsole::NotifierInfo> SimConsole::notifiers() const {
     for (const std::string& name : notifierOrder_)
         result.push_back(notifiers_.at(name).info);
     return result;
+}
+
+std::optional<SimConsole::BuiltNotifier>
+SimConsole::notifierAsBuilt(const std::string& name) const {
+    std::lock_guard lock(mutex_);
+    auto found = builtNotifiers_.find(name);
+    if (found == builtNotifiers_.end())
+        return std::nullopt;
+    return found->second;
 }
 
 bool SimConsole::hasVariable(const std::string& name) const {

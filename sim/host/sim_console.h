@@ -6,11 +6,14 @@
 
 #include "bakkesmod/wrappers/cvarmanagerwrapper.h"
 
+#include <array>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +52,13 @@ public:
     };
     std::vector<VariableInfo> variables() const;
     std::vector<NotifierInfo> notifiers() const;
+    // A command's handler exactly as the plugin built it (in its own frame,
+    // before the host moved it): tests read the plugin's layout from it.
+    struct BuiltNotifier {
+        std::uintptr_t address;
+        std::array<unsigned char, sizeof(std::function<void(std::vector<std::string>)>)> bytes;
+    };
+    std::optional<BuiltNotifier> notifierAsBuilt(const std::string& name) const;
     bool hasVariable(const std::string& name) const;
     std::string value(const std::string& name) const;
     // How many times the variable was set since it was registered.
@@ -81,6 +91,7 @@ private:
         std::function<void(std::vector<std::string>)> run;
     };
     std::map<std::string, Notifier> notifiers_;
+    std::map<std::string, BuiltNotifier> builtNotifiers_;
     std::vector<std::string> notifierOrder_;
     std::vector<std::string> log_;
     std::vector<std::string> journal_;

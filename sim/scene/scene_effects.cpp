@@ -3,6 +3,7 @@
 // normals rebuilt from the depth buffer. The effect stores its textures
 // upside down with red and blue swapped for the encoder; these pictures are
 // upright in R G B order, and the stand-in runtime does the storing.
+#include "cpu_features.h"
 #include "scene_renderer_state.h"
 
 #include <algorithm>
@@ -199,7 +200,7 @@ void SceneRenderer::renderEffects(SimPicture& main, SimPicture& depth, SimPictur
         main.rgba.data(), depth.rgba.data(), normal.rgba.data(), s.depthRows.data(),
         s.kx.data(),      s.kxRight.data(),  s.kxLeft.data(),    s.ky.data(),
         s.kyDown.data(),  s.kyUp.data()};
-    static const bool avx2 = __builtin_cpu_supports("avx2");
+    static const bool avx2 = cpuHasAvx2();
     if (avx2)
         effectRowsAvx2(frame);
     else

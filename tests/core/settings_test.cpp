@@ -102,6 +102,10 @@ TEST_F(Settings, ExistenceTestFailureIsReportedNotThrown) {
     std::filesystem::create_directory_symlink("Kivren", host->dataFolder() / "Kivren", error);
     if (error)
         GTEST_SKIP() << "this system cannot make a symbolic link loop: " << error.message();
+    // Wine makes the link but then reports it as missing, not as a loop.
+    if (std::filesystem::symlink_status(host->dataFolder() / "Kivren", error).type() !=
+        std::filesystem::file_type::symlink)
+        GTEST_SKIP() << "this system does not show a symbolic link loop as a link";
     load();
     const auto lines = console().logLines();
     ASSERT_FALSE(lines.empty());

@@ -199,11 +199,9 @@ TEST(DecoderAgainstObjdump, LibstdcxxText) {
 }
 
 TEST(DecoderAgainstObjdump, WineKernel32Text) {
-    compareLibrary("x86_64-w64-mingw32-objdump",
-                   "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/kernel32.dll");
+    compareLibrary("objdump", "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/kernel32.dll");
 }
 
 TEST(DecoderAgainstObjdump, WineD3d11Text) {
-    compareLibrary("x86_64-w64-mingw32-objdump",
-                   "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/d3d11.dll");
+    compareLibrary("objdump", "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/d3d11.dll");
 }

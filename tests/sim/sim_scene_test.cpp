@@ -19,9 +19,12 @@ int wrapped(int units) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(units));
 }
 
+// Plain sums of squares: Wine's msvcp140_2.dll has only a stub of the
+// three-argument std::hypot.
 double distance(const Vector& a, const Vector& b) {
-    return std::hypot(double{a.X} - double{b.X}, double{a.Y} - double{b.Y},
-                      double{a.Z} - double{b.Z});
+    const double dx = double{a.X} - double{b.X}, dy = double{a.Y} - double{b.Y},
+                 dz = double{a.Z} - double{b.Z};
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
 TEST(SceneMeshes, EveryMeshHasItsOwnPlausibleBuffersAndColour) {

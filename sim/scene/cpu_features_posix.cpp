@@ -1,0 +1,5 @@
+#include "cpu_features.h"
+
+bool cpuHasAvx2() noexcept {
+    return __builtin_cpu_supports("avx2");
+}
