@@ -88,6 +88,7 @@ add_library(kivren_msvcrt STATIC
     src/runtime/crt_type_info.cpp
     src/runtime/crt_thread_statics.cpp
     src/runtime/crt_security.cpp
+    src/runtime/crt_cpu_features.cpp
     src/runtime/stl_static_part.cpp
     src/runtime/stl_filesystem.cpp)
 target_include_directories(kivren_msvcrt PRIVATE ${CMAKE_SOURCE_DIR}/src)

@@ -14,6 +14,7 @@ bool processAttached = false;
 extern "C" BOOL WINAPI _DllMainCRTStartup(HINSTANCE module, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         __security_init_cookie();
+        crt::detectInstructionSet();
         if (!crt::startDllModule() || !crt::runInitialisers())
             return FALSE;
         if (!DllMain(module, reason, reserved)) {

@@ -15,6 +15,7 @@ int main(int argc, char** argv, char** envp);
 
 extern "C" int mainCRTStartup() {
     __security_init_cookie();
+    crt::detectInstructionSet();
     _set_app_type(_crt_console_app);
     if (_configure_narrow_argv(_crt_argv_unexpanded_arguments) != 0 ||
         _initialize_narrow_environment() != 0 || !crt::runInitialisers())

@@ -19,4 +19,6 @@ bool startDllModule();
 bool runInitialisers();
 // This module's static destructors, and the names type_info::name() built.
 void runModuleExitTable();
+// Sets __isa_available for the standard library's bit functions.
+void detectInstructionSet();
 } // namespace crt

@@ -23,6 +23,21 @@ long long fileTimeValue(const FILETIME& time) noexcept {
                                   time.dwLowDateTime);
 }
 
+// What the file itself says about itself (the target of a link unless
+// openFlags asks for the link).
+__std_win_error fileInformation(const wchar_t* path, DWORD openFlags,
+                                BY_HANDLE_FILE_INFORMATION& info) noexcept {
+    const HANDLE file = CreateFileW(path, FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, openFlags, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return lastError();
+    const BOOL ok = GetFileInformationByHandle(file, &info);
+    const DWORD error = GetLastError();
+    CloseHandle(file);
+    return ok ? __std_win_error::_Success : static_cast<__std_win_error>(error);
+}
+
 bool wants(__std_fs_stats_flags flags, __std_fs_stats_flags flag) noexcept {
     return (static_cast<unsigned long>(flags) & static_cast<unsigned long>(flag)) != 0;
 }
@@ -153,17 +168,10 @@ __std_win_error __stdcall __std_fs_get_stats(const wchar_t* path, __std_fs_stats
     if ((follow && isLink) || wants(flags, __std_fs_stats_flags::_Link_count)) {
         const DWORD openFlags =
             FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-        const HANDLE file = CreateFileW(path, FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, openFlags, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return lastError();
         BY_HANDLE_FILE_INFORMATION info{};
-        const BOOL ok = GetFileInformationByHandle(file, &info);
-        const DWORD error = GetLastError();
-        CloseHandle(file);
-        if (!ok)
-            return static_cast<__std_win_error>(error);
+        if (const auto error = fileInformation(path, openFlags, info);
+            error != __std_win_error::_Success)
+            return error;
         attributes = info.dwFileAttributes;
         size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
         writeTime = fileTimeValue(info.ftLastWriteTime);
@@ -250,17 +258,10 @@ __std_fs_convert_result __stdcall __std_fs_convert_wide_to_narrow_replace_chars(
 }
 
 __std_win_error __stdcall __std_fs_get_file_id(__std_fs_file_id* id, const wchar_t* path) noexcept {
-    const HANDLE file = CreateFileW(path, FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return lastError();
     BY_HANDLE_FILE_INFORMATION info{};
-    const BOOL ok = GetFileInformationByHandle(file, &info);
-    const DWORD error = GetLastError();
-    CloseHandle(file);
-    if (!ok)
-        return static_cast<__std_win_error>(error);
+    if (const auto error = fileInformation(path, FILE_FLAG_BACKUP_SEMANTICS, info);
+        error != __std_win_error::_Success)
+        return error;
     id->_Volume_serial_number = info.dwVolumeSerialNumber;
     memset(id->_Id, 0, sizeof(id->_Id));
     const unsigned long long index =

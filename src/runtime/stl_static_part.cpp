@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <locale>
+#include <shared_mutex>
 #include <system_error>
 
 extern "C" size_t __CLRCALL_PURE_OR_STDCALL
@@ -71,4 +72,31 @@ void __CLRCALL_OR_CDECL std::_Facet_Register(_Facet_base* const facet) {
     node->next = facets;
     facets = node;
     ReleaseSRWLockExclusive(&facetLock);
+}
+
+// std::shared_mutex is a slim reader/writer lock; its handle is the lock.
+namespace {
+PSRWLOCK srwLock(_Smtx_t* handle) {
+    static_assert(sizeof(_Smtx_t) == sizeof(SRWLOCK));
+    return reinterpret_cast<PSRWLOCK>(handle);
+}
+} // namespace
+
+void __cdecl _Smtx_lock_exclusive(_Smtx_t* handle) {
+    AcquireSRWLockExclusive(srwLock(handle));
+}
+void __cdecl _Smtx_lock_shared(_Smtx_t* handle) {
+    AcquireSRWLockShared(srwLock(handle));
+}
+int __cdecl _Smtx_try_lock_exclusive(_Smtx_t* handle) {
+    return TryAcquireSRWLockExclusive(srwLock(handle));
+}
+int __cdecl _Smtx_try_lock_shared(_Smtx_t* handle) {
+    return TryAcquireSRWLockShared(srwLock(handle));
+}
+void __cdecl _Smtx_unlock_exclusive(_Smtx_t* handle) {
+    ReleaseSRWLockExclusive(srwLock(handle));
+}
+void __cdecl _Smtx_unlock_shared(_Smtx_t* handle) {
+    ReleaseSRWLockShared(srwLock(handle));
 }
