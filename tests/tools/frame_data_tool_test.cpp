@@ -10,10 +10,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <string_view>
 
 namespace {
 
@@ -267,6 +270,36 @@ TEST(NumberText, WritesWhatPrintfWritesWithSevenDigits) {
     std::string zero;
     appendNumber(zero, -0.0);
     EXPECT_EQ(zero, "0");
+}
+
+TEST(NumberText, RoundsExactTiesToEvenAsPrintfDoes) {
+    // A multiple of a power of two has a finite decimal expansion; those with
+    // eight significant digits ending in 5 lie exactly halfway between two
+    // seven-digit numbers, where printf rounds to the even one.
+    EXPECT_EQ(
+        [] {
+            std::string text;
+            appendNumber(text, 2.0078125);
+            return text;
+        }(),
+        "2.007812");
+    std::mt19937_64 random(20240612);
+    std::uniform_int_distribution<std::int64_t> numerator(1, std::int64_t{1} << 27);
+    std::uniform_int_distribution<int> shift(0, 30);
+    int ties = 0;
+    for (int i = 0; i < 400000; ++i) {
+        const double value =
+            std::ldexp(static_cast<double>(numerator(random)), -shift(random)) * (i % 2 ? -1 : 1);
+        char exact[64], expected[32];
+        std::snprintf(exact, sizeof(exact), "%.7e", value);
+        ties += std::string_view(exact).substr(value < 0 ? 9 : 8, 1) == "5" &&
+                std::strtod(exact, nullptr) == value;
+        std::snprintf(expected, sizeof(expected), "%.7g", value);
+        std::string actual;
+        appendNumber(actual, value);
+        ASSERT_EQ(actual, expected) << "for " << exact;
+    }
+    EXPECT_GT(ties, 1000) << "too few exact ties among the values tried";
 }
 
 } // namespace
