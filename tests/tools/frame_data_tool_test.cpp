@@ -4,6 +4,7 @@
 #include "frame_data_samples.h"
 #include "json_value.h"
 #include "number_text.h"
+#include "output_files.h"
 #include "scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -225,6 +226,73 @@ TEST_F(FrameDataTool, BadInputNamesThePlaceAndLeavesEveryOutputAsItWas) {
         left.push_back(file.path().filename().string());
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"cut.txt", "keep.json"}));
+}
+
+TEST_F(FrameDataTool, ACutOffRecordingConvertsWithAWarning) {
+    // A crash stopped the recording inside its fifth entry.
+    std::string text = sampleFile(samplePath(5));
+    text.resize(text.size() - 20);
+    writeText(at("crash.txt"), text);
+    ASSERT_EQ(run({at("crash.txt"), "--check", "--json", at("c.json"), "--chan", at("c.chan")}),
+              exitDone)
+        << err_;
+    EXPECT_EQ(err_, "kivren-framedata: warning: " + at("crash.txt") +
+                        ":1:" + std::to_string(text.size() + 1) +
+                        ": entry 5: the file ends inside this entry, before its '|'; the entry "
+                        "is left out\n");
+    EXPECT_NE(out_.find(": 4 frames"), std::string::npos) << out_;
+    JsonValue json;
+    ASSERT_TRUE(parseJson(readText(at("c.json")), json));
+    EXPECT_EQ(json["frameCount"].number, 4.0);
+    EXPECT_EQ(json["frames"].items.size(), 4u);
+}
+
+TEST_F(FrameDataTool, OutputsAppearAllTogetherOrNotAtAll) {
+    const std::string input = KIVREN_TOOLS_TEST_DATA "/worked_entry.txt";
+    writeText(at("a.json"), "from an earlier run");
+    fs::create_directory(at("folder"));
+    EXPECT_EQ(run({input, "--json", at("a.json"), "--csv", at("folder")}), exitFailed);
+    EXPECT_EQ(err_, "kivren-framedata: cannot write " + at("folder") + ": it is a folder\n");
+    EXPECT_EQ(readText(at("a.json")), "from an earlier run");
+
+    // A rename that fails half-way (on Windows, a target open in another
+    // program) puts back the files already replaced.
+    writeText(at("b.chan"), "earlier chan");
+    int renames = 0;
+    {
+        OutputFiles files([&](const fs::path& from, const fs::path& to, std::string& error) {
+            if (++renames == 4) {
+                error = "refused";
+                return false;
+            }
+            return replaceFile(from, to, error);
+        });
+        std::string error;
+        for (const char* name : {"a.json", "b.chan", "c.csv"}) {
+            std::ostream* file = files.open(at(name), error);
+            ASSERT_NE(file, nullptr) << error;
+            *file << "new " << name;
+        }
+        EXPECT_FALSE(files.commit(error));
+        EXPECT_EQ(error, "refused");
+    }
+    EXPECT_EQ(readText(at("a.json")), "from an earlier run");
+    EXPECT_EQ(readText(at("b.chan")), "earlier chan");
+    std::vector<std::string> left;
+    for (const auto& file : fs::directory_iterator(scratch_.path()))
+        left.push_back(file.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"a.json", "b.chan", "folder"}));
+
+    // And when every rename works, every output is new and nothing else is left.
+    ASSERT_EQ(run({input, "--json", at("a.json"), "--chan", at("b.chan")}), exitDone) << err_;
+    EXPECT_NE(readText(at("a.json")), "from an earlier run");
+    EXPECT_NE(readText(at("b.chan")), "earlier chan");
+    left.clear();
+    for (const auto& file : fs::directory_iterator(scratch_.path()))
+        left.push_back(file.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"a.json", "b.chan", "folder"}));
 }
 
 TEST_F(FrameDataTool, UsageMistakesAreNamedAndExitWithTwo) {

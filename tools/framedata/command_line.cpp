@@ -39,6 +39,9 @@ Conversion (the game: Unreal units = cm, left-handed, X forward, Y right, Z up):
   --help, -h             this text
   --version              the program's version
 
+A file that ends inside its last entry, as a recording cut off by a crash or a
+full disk does, is read without that entry, and a warning names its place.
+
 Exit status: 0 done; 1 the input is not valid frame data or an output could not
 be written (one line names the file, line, column and entry of the first
 problem, and no output file is created or changed); 2 wrong usage.
