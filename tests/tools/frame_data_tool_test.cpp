@@ -245,6 +245,18 @@ TEST_F(FrameDataTool, ACutOffRecordingConvertsWithAWarning) {
     ASSERT_TRUE(parseJson(readText(at("c.json")), json));
     EXPECT_EQ(json["frameCount"].number, 4.0);
     EXPECT_EQ(json["frames"].items.size(), 4u);
+
+    // Its videos, repaired, may hold fewer frames: only as many entries are written.
+    ASSERT_EQ(run({at("crash.txt"), "--frames", "2", "--json", at("c.json"), "--csv", at("c.csv")}),
+              exitDone)
+        << err_;
+    JsonValue shorter;
+    ASSERT_TRUE(parseJson(readText(at("c.json")), shorter));
+    EXPECT_EQ(shorter["frameCount"].number, 2.0);
+    EXPECT_EQ(shorter["frames"].items.size(), 2u);
+    const std::string csv = readText(at("c.csv"));
+    EXPECT_EQ(csv.find("\n3,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\n2,"), std::string::npos) << csv;
 }
 
 TEST_F(FrameDataTool, OutputsAppearAllTogetherOrNotAtAll) {
@@ -307,6 +319,7 @@ TEST_F(FrameDataTool, UsageMistakesAreNamedAndExitWithTwo) {
         {{input, "--json", input}, "--json would overwrite the input file"},
         {{input, "--csv", at("a"), "--chan", at("a")}, "--chan and --csv name the same file"},
         {{input, "-o", at("a")}, "unknown option -o"},
+        {{input, "--check", "--frames", "0"}, "--frames needs a whole number above 0"},
     };
     for (const auto& [args, says] : mistakes) {
         EXPECT_EQ(run(args), exitUsage);

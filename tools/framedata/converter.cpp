@@ -7,6 +7,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -70,6 +71,7 @@ int convert(const CommandLine& line, std::ostream& out, std::ostream& err) {
     if (line.json.empty() && line.chan.empty() && line.csv.empty())
         return exitDone;
 
+    const std::size_t entries = line.frames ? std::min(line.frames, scan.entries) : scan.entries;
     const ConversionOptions& options = line.conversion;
     OutputFiles files;
     AllOutputs outputs;
@@ -83,17 +85,16 @@ int convert(const CommandLine& line, std::ostream& out, std::ostream& err) {
         if (!file)
             return failed(error);
         if (kind == 0)
-            outputs.add(
-                makeJsonOutput(*file, options, line.input.filename().string(), scan.entries));
+            outputs.add(makeJsonOutput(*file, options, line.input.filename().string(), entries));
         else if (kind == 1)
             outputs.add(makeChanOutput(*file, options));
         else
             outputs.add(makeCsvOutput(*file, options));
     }
     FrameDataScan written;
-    if (!scanFrameDataFile(line.input, &outputs, written, readError, scan.entries))
+    if (!scanFrameDataFile(line.input, &outputs, written, readError, entries))
         return failed(describeError(readError, inputName));
-    if (written.entries != scan.entries)
+    if (written.entries != entries)
         return failed(inputName + ": changed while it was being converted");
     outputs.finish();
     if (!files.commit(error))
