@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <new>
+#include <sstream>
 
 namespace {
 
@@ -28,6 +29,8 @@ TEST(FrameDataReader, NamesTheLineColumnAndEntryOfTheFirstProblem) {
     const std::string damagedLast = two + "0,1,x";
     const std::string extraNumberLast = two + "0,1,2,0,0,0,1,90;0,0,0,0,0,0,1,5";
     const std::string shortGroupLast = two + "0,1,2;";
+    // Only what can be the start of one number is a cut.
+    const std::string numbersAndBreaksLast = two + "0,003.000-46\n\n2\n";
     const Damage cases[] = {
         // Cut short before any entry was whole: nothing is left to read.
         {"0,-4608,1024,0,-0,0.70", 1, 23, 1, "ends inside this entry"},
@@ -68,6 +71,8 @@ TEST(FrameDataReader, NamesTheLineColumnAndEntryOfTheFirstProblem) {
         {damagedLast.c_str(), 1, two.size() + 5, 3, "location Z: expected a number, found \"x\""},
         {extraNumberLast.c_str(), 1, two.size() + 32, 3, "ball group has more than 7 numbers"},
         {shortGroupLast.c_str(), 1, two.size() + 6, 3, "camera group has 3 numbers"},
+        {numbersAndBreaksLast.c_str(), 1, two.size() + 10, 3,
+         "camera group, after the location Y: expected ',' or ';', found \"-46\""},
     };
     for (const Damage& d : cases) {
         SCOPED_TRACE(d.text);
@@ -120,6 +125,32 @@ TEST(FrameDataReader, LeavesOutALastEntryThatTheEndOfTheFileCutsOff) {
     FrameDataError error;
     ASSERT_TRUE(parseFrameData(two, data, error));
     EXPECT_FALSE(data.cutOff.has_value()) << "a whole file is not cut off";
+}
+
+TEST(FrameDataReader, ReadsAlikeInOnePieceAndThroughASmallWindow) {
+    // Found by fuzzing: a last entry whose rest held digits and line breaks
+    // well past the window was a cut in one piece and damage through the window.
+    const std::string two = std::string(good) + good;
+    const std::string texts[] = {
+        two + "0,003.000-46" + std::string(300, '\n') + "2",
+        two + std::string(300, '\n') + "0,1,2.5",
+        two + "0,1,2,0,0,0,1,90;" + std::string(250, '|'),
+    };
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text.substr(two.size(), 20));
+        FrameData whole;
+        FrameDataError wholeError;
+        const bool read = parseFrameData(text, whole, wholeError);
+        std::istringstream stream(text);
+        FrameDataScan scan;
+        FrameDataError streamError;
+        ASSERT_EQ(scanFrameDataStream(stream, nullptr, scan, streamError, allEntries, 256), read);
+        EXPECT_EQ(describeError(streamError, "f"), describeError(wholeError, "f"));
+        if (read) {
+            EXPECT_EQ(scan.entries, whole.entries.size());
+            EXPECT_EQ(scan.cutOff.has_value(), whole.cutOff.has_value());
+        }
+    }
 }
 
 // A visitor that runs out of memory at a chosen entry, as a converter

@@ -69,10 +69,32 @@ bool isSeparator(char c) {
     return c == format::numberSeparator || c == format::groupEnd || c == format::entryEnd;
 }
 
-// What a number or a line break cut short by the end of the file can leave.
-bool isCutTail(char c) {
-    return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E' ||
-           c == '\r' || c == '\n';
+// What the end of the file leaves of a number it cuts: its start, as the
+// writer prints numbers ("-1.5e+06"), perhaps with a line break that an
+// editor put at the end of the file.
+bool isCutNumber(const char* p, const char* end) {
+    const auto digits = [&] {
+        while (p != end && *p >= '0' && *p <= '9')
+            ++p;
+    };
+    if (p != end && *p == '-')
+        ++p;
+    digits();
+    if (p != end && *p == '.') {
+        ++p;
+        digits();
+    }
+    if (p != end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p != end && (*p == '+' || *p == '-'))
+            ++p;
+        digits();
+    }
+    if (p != end && *p == '\r')
+        ++p;
+    if (p != end && *p == '\n')
+        ++p;
+    return p == end;
 }
 
 // The writer's "%g" numbers have six digits and rarely an exponent: read as
@@ -139,18 +161,19 @@ public:
     }
 
 private:
-    enum class Cut { impossible, possible };
+    static constexpr std::size_t noCut = static_cast<std::size_t>(-1);
 
-    // A failure that more of the file could have avoided, found in the last
-    // entry with nothing but the start of a number or a line break after it,
-    // is the end of a recording that was cut off: the entries before it stand.
-    bool fail(std::size_t at, std::string message, Cut cut = Cut::impossible) {
+    // A failure that more of the file could have avoided, where all that is
+    // left of the file from cutFrom on is the start of a number, is the end
+    // of a recording that was cut off: the entries before it stand. (Such a
+    // rest is short, so the window always holds it whole.)
+    bool fail(std::size_t at, std::string message, std::size_t cutFrom = noCut) {
         error_.line = line_;
         error_.column = at - lineStart_ + 1;
         error_.entry = entry_;
         error_.message = std::move(message);
-        if (cut == Cut::possible && in_.atFileEnd() &&
-            std::all_of(in_.at(at), in_.end, isCutTail) && !in_.readFailed()) {
+        if (cutFrom != noCut && in_.atFileEnd() && !in_.readFailed() &&
+            isCutNumber(in_.at(cutFrom), in_.end)) {
             cut_ = true;
             error_.message = "the file ends inside this entry, before its '|'";
             scan_.cutOff = error_;
@@ -160,7 +183,7 @@ private:
 
     bool failCutShort() {
         return fail(in_.offsetOf(in_.p), "the file ends inside this entry, before its '|'",
-                    Cut::possible);
+                    in_.offsetOf(in_.p));
     }
 
     std::string describeFound(const char* at) const {
@@ -264,6 +287,7 @@ private:
                 fieldOfViewAt = at;
             if (!parseOneNumber(group, count, numbers[count]))
                 return false;
+            const std::size_t numberStart = at;
             if (in_.p == in_.end)
                 return failCutShort();
             if (*in_.p == format::numberSeparator) {
@@ -281,7 +305,7 @@ private:
             return fail(in_.offsetOf(in_.p),
                         fmt::format("{}, after the {}: expected ',' or ';', found {}",
                                     groupName(group), numberNames[count], describeFound(in_.p)),
-                        Cut::possible);
+                        numberStart);
         }
     }
 
@@ -305,7 +329,7 @@ private:
         if (status != std::errc{})
             return fail(
                 at, fmt::format("{}: expected a number, found {}", what(), describeFound(start)),
-                Cut::possible);
+                at);
         if (!std::isfinite(value))
             return fail(at,
                         fmt::format("{}: {} is not a finite number", what(), describeFound(start)));
@@ -399,8 +423,14 @@ bool scanFrameDataFile(const std::filesystem::path& path, FrameDataVisitor* visi
         error = {0, 0, 0, exists ? "cannot be opened for reading" : "no such file"};
         return false;
     }
+    return scanFrameDataStream(in, visitor, scan, error, entryLimit);
+}
+
+bool scanFrameDataStream(std::istream& in, FrameDataVisitor* visitor, FrameDataScan& scan,
+                         FrameDataError& error, std::size_t entryLimit, std::size_t windowBytes) {
+    scan = {};
     try {
-        FrameDataSource source(in);
+        FrameDataSource source(in, std::max<std::size_t>(windowBytes, 256));
         return Parser(source, visitor, scan, error, entryLimit).run();
     } catch (const std::bad_alloc&) {
         error = {0, 0, 0, "ran out of memory before reading"};

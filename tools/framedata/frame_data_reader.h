@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <istream>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -57,6 +58,10 @@ bool scanFrameData(std::string_view text, FrameDataVisitor* visitor, FrameDataSc
 bool scanFrameDataFile(const std::filesystem::path& path, FrameDataVisitor* visitor,
                        FrameDataScan& scan, FrameDataError& error,
                        std::size_t entryLimit = allEntries);
+// The same from a stream read through a window of windowBytes (at least 256).
+bool scanFrameDataStream(std::istream& in, FrameDataVisitor* visitor, FrameDataScan& scan,
+                         FrameDataError& error, std::size_t entryLimit = allEntries,
+                         std::size_t windowBytes = 1 << 18);
 
 // The whole log in memory, for the small files of tests and checks. Fills
 // data and returns true, or fills error and returns false (data is then

@@ -63,9 +63,9 @@ std::string describeLeftOut(const CutOffMovie& movie) {
 
 namespace {
 
-void putBigEndian(char* out, std::uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out[i] = static_cast<char>(value >> (8 * (bytes - 1 - i)));
+void putBigEndian(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i)
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
 bool patchAndAppend(const std::filesystem::path& file, const CutOffMovie& movie,
@@ -73,27 +73,10 @@ bool patchAndAppend(const std::filesystem::path& file, const CutOffMovie& movie,
     std::fstream io(file, std::ios::in | std::ios::out | std::ios::binary);
     if (!io)
         return false;
-    // The media data atom closes after the last whole frame: a 32-bit size
-    // where it fits, else a 64-bit one in the room FFmpeg left for it.
-    const std::uint64_t end = movie.frames.end();
-    char header[16];
-    std::uint64_t at = movie.mdat.offset;
-    std::size_t length = 4;
-    if (movie.mdat.headerSize == 16) {
-        at += 8;
-        putBigEndian(header, end - movie.mdat.offset, 8);
-        length = 8;
-    } else if (end - movie.mdat.offset <= 0xffffffffu) {
-        putBigEndian(header, end - movie.mdat.offset, 4);
-    } else {
-        at -= 8;
-        putBigEndian(header, 1, 4);
-        std::copy_n("mdat", 4, header + 4);
-        putBigEndian(header + 8, end - at, 8);
-        length = 16;
-    }
-    io.seekp(static_cast<std::streamoff>(at));
-    io.write(header, static_cast<std::streamsize>(length));
+    const MediaDataClose close = closeMediaData(movie);
+    io.seekp(static_cast<std::streamoff>(close.at));
+    io.write(reinterpret_cast<const char*>(close.bytes.data()),
+             static_cast<std::streamsize>(close.bytes.size()));
     io.seekp(0, std::ios::end);
     io.write(reinterpret_cast<const char*>(index.data()),
              static_cast<std::streamsize>(index.size()));
@@ -102,6 +85,24 @@ bool patchAndAppend(const std::filesystem::path& file, const CutOffMovie& movie,
 }
 
 } // namespace
+
+MediaDataClose closeMediaData(const CutOffMovie& movie) {
+    MediaDataClose close;
+    const std::uint64_t end = movie.frames.end();
+    close.at = movie.mdat.offset;
+    if (movie.mdat.headerSize == 16) {
+        close.at += 8;
+        putBigEndian(close.bytes, end - movie.mdat.offset, 8);
+    } else if (end - movie.mdat.offset <= 0xffffffffu) {
+        putBigEndian(close.bytes, end - movie.mdat.offset, 4);
+    } else {
+        close.at -= 8;
+        putBigEndian(close.bytes, 1, 4);
+        close.bytes.insert(close.bytes.end(), {'m', 'd', 'a', 't'});
+        putBigEndian(close.bytes, end - close.at, 8);
+    }
+    return close;
+}
 
 bool writeRepairedMovie(const std::filesystem::path& input, const std::filesystem::path& output,
                         const CutOffMovie& movie, const MovTrack& track, std::string& error) {

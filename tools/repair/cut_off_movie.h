@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 struct CutOffMovie {
     AtomHeader mdat;
@@ -23,6 +24,15 @@ bool analyseCutOffMovie(MovBytes& bytes, CutOffMovie& movie, std::string& why);
 
 // A line on what the end of the data held besides the whole frames, or empty.
 std::string describeLeftOut(const CutOffMovie& movie);
+
+// The bytes that close the media data atom after the last whole frame, and
+// where they go: a 32-bit size where it fits, else a 64-bit one (in the room
+// FFmpeg left for it when the atom's header has 8 bytes).
+struct MediaDataClose {
+    std::uint64_t at = 0;
+    std::vector<std::uint8_t> bytes;
+};
+MediaDataClose closeMediaData(const CutOffMovie& movie);
 
 // Writes the repaired file: the input up to the end of its last whole frame,
 // its media data atom closed there, and the index after it. Written under a

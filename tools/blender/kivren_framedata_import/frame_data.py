@@ -36,8 +36,9 @@ _QUATERNION_LENGTH_TOLERANCE = 1e-3
 # The game's numbers are 32-bit floats; none is larger than this.
 _FLOAT32_MAX = 3.4028234663852886e38
 
-# What a number or a line break cut short by the end of the file can leave.
-_CUT_TAIL = re.compile(r"[0-9eE.+\-\r\n]*")
+# What the end of the file leaves of a number it cuts: its start, perhaps with
+# a line break that an editor put at the end of the file.
+_CUT_NUMBER = re.compile(r"-?\d*(?:\.\d*)?(?:[eE][-+]?\d*)?\r?\n?")
 
 
 class FrameDataError(Exception):
@@ -120,12 +121,12 @@ class _Parser:
         self.entry = 0
         self.last_entry = False
 
-    def fail(self, at, message, cut=False):
+    def fail(self, at, message, cut_from=None):
         error = FrameDataError(self.line, at - self.line_start + 1, self.entry, message)
         # A failure that more of the file could have avoided, in a last entry
-        # with nothing after it but the start of a number or a line break, is
-        # the end of a recording that was cut off: the entries before it stand.
-        if cut and self.last_entry and _CUT_TAIL.fullmatch(self.text, at):
+        # whose rest from cut_from on is only the start of a number, is the
+        # end of a recording that was cut off: the entries before it stand.
+        if cut_from is not None and self.last_entry and _CUT_NUMBER.fullmatch(self.text, cut_from):
             error.message = "the file ends inside this entry, before its '|'"
             raise _CutOff(error)
         raise error
@@ -148,7 +149,8 @@ class _Parser:
             try:
                 entry = None if end == pos else self.parse_entry(pos, len(text) if end < 0 else end)
                 if end < 0:
-                    self.fail(len(text), "the file ends inside this entry, before its '|'", True)
+                    self.fail(len(text), "the file ends inside this entry, before its '|'",
+                              len(text))
                 entries.append(entry)
             except _CutOff as cut:
                 if not entries:
@@ -182,7 +184,7 @@ class _Parser:
                 at += len(field) + 1
             if group_end < 0:
                 if stop == len(text):
-                    self.fail(stop, "the file ends inside this entry, before its '|'", True)
+                    self.fail(stop, "the file ends inside this entry, before its '|'", stop)
                 self.fail(stop, "%s, after the %s: expected ',' or ';', found '|'"
                           % (_group_name(group), NUMBER_NAMES[len(numbers) - 1]))
             if len(numbers) != size:
@@ -209,9 +211,9 @@ class _Parser:
         if match:
             # A number with something stuck to it: the place is the something.
             self.fail(at + match.end(), "%s, after the %s: expected ',' or ';', found %s" % (
-                _group_name(group), NUMBER_NAMES[index], _describe(field[match.end():])), True)
+                _group_name(group), NUMBER_NAMES[index], _describe(field[match.end():])), at)
         self.fail(at, "%s, %s: expected a number, found %s" % (
-            _group_name(group), NUMBER_NAMES[index], _describe(field)), True)
+            _group_name(group), NUMBER_NAMES[index], _describe(field)), at)
 
     def check(self, numbers, group, at, field_of_view_at):
         length = math.sqrt(sum(q * q for q in numbers[3:7]))

@@ -201,6 +201,7 @@ class ImportTest(unittest.TestCase):
         cases = (  # text, line, column, entry, what the message says
             ("0,1,2,0,0,0,1,9", 1, 16, 1, "ends inside this entry"),
             (good + "0,1,x", 1, 37, 2, 'expected a number, found "x"'),
+            (good + "0,3.0-46\n2\n", 1, 38, 2, "expected ',' or ';'"),
             ("1e39,1,2,0,0,0,1,90;0,0,0,0,0,0,1;|", 1, 1, 1, '"1e39" is out of range'),
             ("0,1,2,0,0,0,1,179.99999999;0,0,0,0,0,0,1;|", 1, 15, 1, "field of view 180"),
             ("0,1,2,0,0,0,1,1e-300;0,0,0,0,0,0,1;|", 1, 15, 1, "field of view 0 is"),
