@@ -42,11 +42,14 @@ std::ostream* OutputFiles::open(const std::filesystem::path& target, std::string
 
 bool OutputFiles::closeAll(std::string& error) {
     for (Staged& file : staged_) {
+        // A write that failed before (a full disk) left its reason in errno.
+        const int earlier = *file.stream ? 0 : errno;
         errno = 0;
         file.stream->close();
         if (!*file.stream) {
+            const int reason = errno ? errno : earlier;
             error = "cannot write " + file.temporary.string() + ": " +
-                    (errno ? std::strerror(errno) : "the system refused the data");
+                    (reason ? std::strerror(reason) : "the system refused the data");
             return false;
         }
     }

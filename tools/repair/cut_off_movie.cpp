@@ -1,5 +1,7 @@
 #include "cut_off_movie.h"
 
+#include "copy_prefix.h"
+
 #include <fmt/format.h>
 
 #include <fstream>
@@ -98,7 +100,7 @@ MediaDataClose closeMediaData(const CutOffMovie& movie) {
     } else {
         close.at -= 8;
         putBigEndian(close.bytes, 1, 4);
-        close.bytes.insert(close.bytes.end(), {'m', 'd', 'a', 't'});
+        putBigEndian(close.bytes, 0x6d646174, 4); // "mdat"
         putBigEndian(close.bytes, end - close.at, 8);
     }
     return close;
@@ -120,14 +122,9 @@ bool writeRepairedMovie(const std::filesystem::path& input, const std::filesyste
         std::filesystem::remove(partial, ignored);
         return false;
     };
-    // The system copies the frames (in the kernel where it can), which is
-    // far quicker than reading and writing them here.
-    if (!std::filesystem::copy_file(input, partial,
-                                    std::filesystem::copy_options::overwrite_existing, ec))
-        return fail(ec.message());
-    std::filesystem::resize_file(partial, movie.frames.end(), ec);
-    if (ec)
-        return fail(ec.message());
+    std::string why;
+    if (!copyFilePrefix(input, partial, movie.frames.end(), why))
+        return fail(why);
     const std::vector<std::uint8_t> index =
         buildMovieAtom(track, movie.frames.sizes, movie.frames.first);
     if (!patchAndAppend(partial, movie, index))
