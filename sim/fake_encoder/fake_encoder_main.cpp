@@ -7,6 +7,7 @@
 //   stop_after=N   stop reading after N bytes and exit
 //   kill_after=N   die abruptly after N bytes
 //   delay_ms=N     wait this long after every read (a slow encoder)
+//   hang=1         never exit once the input has ended (a hung encoder)
 #include "fake_encoder.h"
 
 #include <algorithm>
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     const long long stopAfter = setting(settings, "stop_after", -1);
     const long long killAfter = setting(settings, "kill_after", -1);
     const int delay = static_cast<int>(setting(settings, "delay_ms", 0));
+    const bool hang = setting(settings, "hang", 0) != 0;
 
     std::vector<char> received;
     std::vector<char> chunk(1 << 16);
@@ -65,6 +67,8 @@ int main(int argc, char** argv) {
             pause(delay);
     }
 
+    while (hang)
+        pause(1000);
     if (!output.empty()) {
         std::ofstream(output, std::ios::binary)
             .write(received.data(), static_cast<std::streamsize>(received.size()));

@@ -6,6 +6,8 @@
 #include "replay_summary.h"
 #include "replay_system.h"
 
+#include <fmt/format.h>
+
 #include <cstdio>
 #include <exception>
 
@@ -28,15 +30,26 @@ int main(int argc, char** argv) {
         installInterruptHandler();
         ReplayReporter report(options.quiet, standardOutputIsTerminal());
         ReplayResult result;
+        const OutputSnapshot before = snapshotOutputs(options);
         const bool ran = runReplay(options, report, result);
-        if (!result.recorded)
-            return 1;
-        const bool aligned = printSummary(options, result, report);
-        if (result.interrupted) {
-            report.fail("interrupted: the recording was stopped and what was recorded is kept");
-            return 1;
-        }
-        return ran && aligned ? 0 : 1;
+        const int status = [&] {
+            if (!result.recorded)
+                return 1;
+            const bool aligned = printSummary(options, result, before, report);
+            if (result.interrupted) {
+                report.fail("interrupted: the recording was stopped and what was recorded is kept");
+                return 1;
+            }
+            if (report.failuresSinceStart() > 0) {
+                report.fail(fmt::format(
+                    "the plugin reported {} failure{} (the ReShade lines above)",
+                    report.failuresSinceStart(), report.failuresSinceStart() == 1 ? "" : "s"));
+                return 1;
+            }
+            return ran && aligned ? 0 : 1;
+        }();
+        runEnded();
+        return status;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kivren-sim: %s\n", e.what());
         return 1;

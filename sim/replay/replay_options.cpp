@@ -70,6 +70,14 @@ bool parsePasses(const std::string& text, ReplayOptions& options) {
     return true;
 }
 
+// The plugin puts the name in its folder, joined by the platform's rule; a
+// name that is a path would land elsewhere, and the summary would look for
+// the files where they are not.
+bool validName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of("/\\") == std::string::npos;
+}
+
 std::string meshNames(int cars) {
     std::string names;
     for (const SimMesh& mesh : sceneMeshes(cars))
@@ -97,7 +105,7 @@ ParseOutcome parseReplayOptions(const std::vector<std::string>& args, ReplayOpti
     using Setter = std::function<bool(const std::string&)>;
     const std::map<std::string, Setter> valued{
         {"--out", [&](const std::string& v) { return !v.empty() && (options.out = v, true); }},
-        {"--name", [&](const std::string& v) { return !v.empty() && (options.name = v, true); }},
+        {"--name", [&](const std::string& v) { return validName(v) && (options.name = v, true); }},
         {"--size", [&](const std::string& v) { return parseSize(v, options); }},
         {"--frames",
          [&](const std::string& v) {
@@ -177,6 +185,8 @@ ParseOutcome parseReplayOptions(const std::vector<std::string>& args, ReplayOpti
         }
         if (!setter->second(value)) {
             error = "bad value for " + option + ": '" + value + "'";
+            if (option == "--name")
+                error += " (a file name, without a folder)";
             return ParseOutcome::usageError;
         }
     }
@@ -200,7 +210,8 @@ std::string replayUsage() {
 Plays a synthetic replay through the Kivren2 plugin in stand-ins of the host,
 ReShade and the game, and records it as the game would.
   --out DIR            output folder, created if missing (default ./kivren-output)
-  --name NAME          name of the recording, kivren_name (default replay)
+  --name NAME          name of the recording, kivren_name: a file name without
+                       a folder (default replay)
   --size WxH           frame size, W even (default 1280x720)
   --frames N           game frames to play (default 240)
   --game-fps N         game frame rate (default 60)
@@ -218,6 +229,9 @@ ReShade and the game, and records it as the game would.
                        each frame as soon as the plugin takes it (default realtime)
   --quiet              no progress line
   --help               this text
-Exit status: 0 when every file lines up, 1 on a failure, 2 on a usage error.
+Ctrl-C, SIGTERM and SIGHUP stop the recording and keep what was recorded; a
+second one quits at once without waiting for the encoders.
+Exit status: 0 when every file this run wrote lines up, 1 on a failure or an
+interruption, 2 on a usage error.
 )";
 }

@@ -22,12 +22,23 @@ void ReplayReporter::reshadeFailures() {
     const std::vector<std::string> lines = StandInReShade::instance().logLines();
     for (std::size_t i = logSeen_; i < lines.size(); ++i) {
         if (lines[i].rfind("1 ", 0) == 0) {
+            if (counting_)
+                ++failures_;
             endProgressLine();
             std::fprintf(stderr, "ReShade: %s\n", lines[i].c_str() + 2);
             std::fflush(stderr);
         }
     }
     logSeen_ = lines.size();
+}
+
+void ReplayReporter::consoleLines(const std::vector<std::string>& lines) {
+    for (std::size_t i = consoleSeen_; i < lines.size(); ++i) {
+        endProgressLine();
+        std::printf("console: %s\n", lines[i].c_str());
+    }
+    consoleSeen_ = lines.size();
+    std::fflush(stdout);
 }
 
 void ReplayReporter::progress(std::uint32_t done, std::uint32_t total,
@@ -64,5 +75,11 @@ void ReplayReporter::say(const std::string& line) {
 void ReplayReporter::fail(const std::string& line) {
     endProgressLine();
     std::fprintf(stderr, "kivren-sim: %s\n", line.c_str());
+    std::fflush(stderr);
+}
+
+void ReplayReporter::warn(const std::string& line) {
+    endProgressLine();
+    std::fprintf(stderr, "kivren-sim: warning: %s\n", line.c_str());
     std::fflush(stderr);
 }

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class ReplayReporter {
 public:
@@ -16,6 +17,14 @@ public:
 
     // New level-1 lines of ReShade's log, each printed once.
     void reshadeFailures();
+    // How many there were since the recording started.
+    std::size_t failuresSinceStart() const { return failures_; }
+    void recordingStarted() { counting_ = true; }
+    // New lines of the host's console (what a user sees in the console
+    // while typing the lines of a script), each printed once, as "console: ...".
+    void consoleLines(const std::vector<std::string>& lines);
+    // Lines logged so far are not shown.
+    void skipConsoleLines(std::size_t count) { consoleSeen_ = count; }
     // Frames done of total, with the plugin's counters; throttled.
     void progress(std::uint32_t done, std::uint32_t total, const PluginCounters& counters,
                   bool force = false);
@@ -23,6 +32,8 @@ public:
     void say(const std::string& line);
     // A failure of kivren-sim's own, "kivren-sim: ..." (standard error).
     void fail(const std::string& line);
+    // "kivren-sim: warning: ..." (standard error).
+    void warn(const std::string& line);
 
 private:
     void endProgressLine();
@@ -31,6 +42,9 @@ private:
     bool terminal_;
     bool progressShown_ = false;
     std::size_t logSeen_ = 0;
+    std::size_t consoleSeen_ = 0;
+    std::size_t failures_ = 0;
+    bool counting_ = false;
     std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
     std::chrono::steady_clock::time_point lastProgress_{};
 };

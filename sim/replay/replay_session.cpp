@@ -153,6 +153,9 @@ bool Session::load() {
 
 void Session::configure() {
     SimConsole& console = host_->console();
+    // What the console says from here on is the user's to see, as they
+    // would in the game's console; what it said while loading is the host's.
+    report_.skipConsoleLines(console.logLines().size());
     // Values go in as the settings page sets them, so that any text reaches
     // the plugin unchanged (a console line cannot quote a double quote).
     const std::pair<const char*, std::string> values[] = {
@@ -175,9 +178,29 @@ void Session::configure() {
                 console.run(fmt::format("kivren_custom_pass_add {:x}", hashOf(mesh.sizes)));
         }
     }
-    for (const std::string& line : scriptLines_)
+    report_.consoleLines(console.logLines());
+    for (const std::string& line : scriptLines_) {
         console.run(line);
-    report_.reshadeFailures();
+        report_.consoleLines(console.logLines());
+        report_.reshadeFailures();
+    }
+}
+
+// What a stop that does not wait for the encoders leaves behind.
+std::string hardStopNote(const ReplayOptions& o) {
+    std::string files = fmt::format("\"{}.mov\"", o.name);
+    const std::pair<bool, const char*> passes[] = {
+        {o.depth, " - depth.mov"}, {o.normal, " - normal.mov"}, {o.custom, " - custom pass.mov"}};
+    for (const auto& [chosen, suffix] : passes)
+        if (chosen)
+            files += fmt::format(", \"{}{}\"", o.name, suffix);
+    std::string note = fmt::format(
+        "kivren-sim: quit without waiting for the encoders: the videos {} in {} may be cut off "
+        "(kivren-repair recovers their frames)",
+        files, o.out.string());
+    if (o.frameData)
+        note += fmt::format(", and \"{}.txt\" may end inside an entry", o.name);
+    return note;
 }
 
 // One game frame in the game's order: the host's drawables (the plugin
@@ -229,6 +252,8 @@ void Session::play() {
     for (std::uint32_t frame = 0; frame < o_.frames; ++frame) {
         if (interruptRequested()) {
             result_.interrupted = true;
+            report_.fail("interrupted: stopping the recording and closing its files (once more "
+                         "to quit without waiting)");
             return;
         }
         if (o_.pace == ReplayPace::realtime) {
@@ -252,6 +277,7 @@ void Session::play() {
 // the encoders and waits for them.
 void Session::stop() {
     host_->console().run("kivren_stop");
+    report_.consoleLines(host_->console().logLines());
     const auto start = Clock::now();
     presentFrame(result_.framesPlayed);
     result_.times.stop = secondsSince(start);
@@ -262,8 +288,10 @@ void Session::stop() {
 bool Session::run() {
     if (!prepare() || !load())
         return false;
+    setTemporaryFolder(hostRoot_);
     const auto started = Clock::now();
     configure();
+    setHardStopNote(hardStopNote(o_));
     const auto colours = readIdPassColours(*host_);
     for (const std::string& name : o_.idPass) {
         for (const SimMesh& mesh : meshes_) {
@@ -276,7 +304,9 @@ bool Session::run() {
         }
     }
 
+    report_.recordingStarted();
     host_->console().run("kivren_start");
+    report_.consoleLines(host_->console().logLines());
     try {
         play();
     } catch (const std::exception& e) {

@@ -1,5 +1,6 @@
 #include "replay_summary.h"
 
+#include "cut_off_movie.h"
 #include "frame_data_reader.h"
 #include "replay_system.h"
 
@@ -25,20 +26,43 @@ bool isStandInEncoder(const std::string& ffmpeg) {
 }
 
 // ffprobe from the same folder as the FFmpeg given, or from PATH.
-std::string ffprobeFor(const std::string& ffmpeg) {
+std::optional<std::filesystem::path> ffprobeFor(const std::string& ffmpeg) {
     const std::filesystem::path given(ffmpeg);
-    if (!given.has_parent_path())
-        return "ffprobe";
-    std::filesystem::path probe = given.parent_path() / "ffprobe";
-    probe += given.extension();
-    return probe.string();
+    if (given.has_parent_path()) {
+        std::filesystem::path beside = given.parent_path() / "ffprobe";
+        beside += given.extension();
+        if (auto found = findProgram(beside.string()))
+            return found;
+    }
+    return findProgram("ffprobe");
 }
 
-void countVideo(const ReplayOptions& options, RecordedFile& file) {
+std::filesystem::path outputPath(const ReplayOptions& options, const char* suffix) {
+    return options.out / (options.name + suffix);
+}
+
+// A file that is just as it was before the run was not written by it.
+bool untouched(const OutputSnapshot& before, const std::filesystem::path& path) {
+    const auto found = before.existing.find(path);
+    if (found == before.existing.end())
+        return false;
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    const auto written = std::filesystem::last_write_time(path, error);
+    return !error && size == found->second.size && written == found->second.written;
+}
+
+constexpr const char* notWritten = "not written by this run: an earlier run's file";
+
+void countVideo(const ReplayOptions& options, const OutputSnapshot& before, RecordedFile& file) {
     std::error_code error;
     const auto bytes = std::filesystem::file_size(file.path, error);
     if (error) {
         file.problem = "missing";
+        return;
+    }
+    if (untouched(before, file.path)) {
+        file.problem = notWritten;
         return;
     }
     if (isStandInEncoder(options.ffmpeg)) {
@@ -49,10 +73,17 @@ void countVideo(const ReplayOptions& options, RecordedFile& file) {
             file.problem = fmt::format("{} stray bytes", bytes % frameBytes);
         return;
     }
-    const auto text = commandOutput(
-        fmt::format("{} -v error -select_streams v:0 -count_packets -show_entries "
-                    "stream=nb_read_packets -of csv=p=0 {}",
-                    shellQuoted(ffprobeFor(options.ffmpeg)), shellQuoted(file.path.string())));
+    const auto ffprobe = ffprobeFor(options.ffmpeg);
+    if (!ffprobe) {
+        file.problem = "ffprobe not found beside --ffmpeg or on the PATH";
+        return;
+    }
+    // An absolute path, so that a name starting with '-' is not an option
+    // and one with ':' not a protocol.
+    const auto text =
+        programOutput(*ffprobe, {"-v", "error", "-select_streams", "v:0", "-count_packets",
+                                 "-show_entries", "stream=nb_read_packets", "-of", "csv=p=0",
+                                 std::filesystem::absolute(file.path, error).string()});
     std::uint64_t frames = 0;
     if (text) {
         const char* end = text->data() + text->size();
@@ -61,6 +92,16 @@ void countVideo(const ReplayOptions& options, RecordedFile& file) {
             file.frames = frames;
             return;
         }
+    }
+    // An encoder that was stopped leaves a file without its index.
+    MovFile movie(file.path);
+    CutOffMovie cut;
+    std::string why;
+    if (analyseCutOffMovie(movie, cut, why)) {
+        file.problem = fmt::format("cut off after {} whole frames, without its index; "
+                                   "kivren-repair makes it playable",
+                                   cut.frames.sizes.size());
+        return;
     }
     file.problem = "ffprobe could not read it";
 }
@@ -74,25 +115,43 @@ std::optional<std::uint64_t> framesOf(const std::vector<RecordedFile>& files, co
 
 } // namespace
 
-std::vector<RecordedFile> countRecordedFiles(const ReplayOptions& options) {
+OutputSnapshot snapshotOutputs(const ReplayOptions& options) {
+    OutputSnapshot snapshot;
+    for (const char* suffix :
+         {".mov", " - depth.mov", " - normal.mov", " - custom pass.mov", ".txt"}) {
+        const std::filesystem::path path = outputPath(options, suffix);
+        std::error_code error;
+        const auto size = std::filesystem::file_size(path, error);
+        const auto written = std::filesystem::last_write_time(path, error);
+        if (!error)
+            snapshot.existing[path] = {size, written};
+    }
+    return snapshot;
+}
+
+std::vector<RecordedFile> countRecordedFiles(const ReplayOptions& options,
+                                             const OutputSnapshot& before) {
     std::vector<RecordedFile> files;
     const bool chosen[] = {true, options.depth, options.normal, options.custom};
     for (std::size_t i = 0; i < 4; ++i) {
         if (!chosen[i])
             continue;
-        RecordedFile file{
-            outputs[i].pass, options.out / (options.name + outputs[i].suffix), {}, {}};
-        countVideo(options, file);
+        RecordedFile file{outputs[i].pass, outputPath(options, outputs[i].suffix), {}, {}};
+        countVideo(options, before, file);
         files.push_back(file);
     }
     if (options.frameData) {
-        RecordedFile file{"frame data", options.out / (options.name + ".txt"), {}, {}};
-        FrameData data;
+        RecordedFile file{"frame data", outputPath(options, ".txt"), {}, {}};
+        FrameDataScan scan;
         FrameDataError error;
-        if (readFrameDataFile(file.path, data, error))
-            file.frames = data.entries.size();
-        else
+        if (untouched(before, file.path))
+            file.problem = notWritten;
+        else if (!scanFrameDataFile(file.path, nullptr, scan, error))
             file.problem = describeError(error, file.path.filename().string());
+        else if (scan.cutOff)
+            file.problem = describeCutOff(*scan.cutOff, file.path.filename().string());
+        else
+            file.frames = scan.entries;
         files.push_back(file);
     }
     return files;
@@ -126,8 +185,8 @@ bool filesLineUp(const std::vector<RecordedFile>& files, std::string& why) {
 }
 
 bool printSummary(const ReplayOptions& options, const ReplayResult& result,
-                  ReplayReporter& report) {
-    const std::vector<RecordedFile> files = countRecordedFiles(options);
+                  const OutputSnapshot& before, ReplayReporter& report) {
+    const std::vector<RecordedFile> files = countRecordedFiles(options, before);
     report.say(fmt::format("{} game frames played; files in {}:", result.framesPlayed,
                            options.out.string()));
     for (const RecordedFile& file : files) {
@@ -150,6 +209,14 @@ bool printSummary(const ReplayOptions& options, const ReplayResult& result,
                            t.total, t.draws, t.render, t.effects, t.events, t.waiting, t.stop,
                            t.encodersCpu < 0 ? std::string("unknown")
                                              : fmt::format("{:.2f} s", t.encodersCpu)));
+    // Beside videos recorded without frame data, a frame data file of the
+    // same name is an earlier recording's and does not describe them.
+    const std::filesystem::path frameData = outputPath(options, ".txt");
+    std::error_code error;
+    if (!options.frameData && std::filesystem::exists(frameData, error))
+        report.warn(fmt::format("{} is an earlier recording's: this run recorded no frame data "
+                                "(--no-frame-data), so its entries do not belong to these videos",
+                                frameData.filename().string()));
     std::string why;
     const bool aligned = filesLineUp(files, why);
     if (aligned) {

@@ -3,20 +3,76 @@
 #include <windows.h>
 
 #include <io.h>
+#include <tlhelp32.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 namespace {
 
-std::atomic<bool> interrupted{false};
+std::atomic<int> interrupts{0};
+std::mutex hardStopMutex;
+std::string hardStopNote;
+std::filesystem::path temporaryFolder;
+// Set when the run has ended, for a console that is being closed.
+HANDLE endedEvent = nullptr;
 
+[[noreturn]] void hardStop() {
+    std::lock_guard lock(hardStopMutex);
+    const std::string line =
+        (hardStopNote.empty() ? "kivren-sim: stopped at once" : hardStopNote) + "\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()),
+              &written, nullptr);
+    // The folder goes while the stop is still held up by a child: once the
+    // children are gone, the main thread would go on and write into it.
+    if (!temporaryFolder.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(temporaryFolder, ignored);
+    }
+    // Every process whose parent is this one.
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot, &entry); more;
+             more = Process32NextW(snapshot, &entry)) {
+            if (entry.th32ParentProcessID != GetCurrentProcessId())
+                continue;
+            if (HANDLE child = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
+                TerminateProcess(child, 1);
+                CloseHandle(child);
+            }
+        }
+        CloseHandle(snapshot);
+    }
+    // At once: the plugin's threads may be stuck where an orderly exit would wait.
+    TerminateProcess(GetCurrentProcess(), 130);
+    ExitProcess(130);
+}
+
+// The system runs this on a thread of its own for each event.
 BOOL WINAPI onControl(DWORD event) {
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+    switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+        if (interrupts.fetch_add(1) > 0)
+            hardStop();
+        return TRUE;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+        // The process ends when this returns; the system allows it a few
+        // seconds, in which the run stops as on Ctrl-C.
+        interrupts.fetch_add(1);
+        if (endedEvent)
+            WaitForSingleObject(endedEvent, 4500);
+        return TRUE;
+    default:
         return FALSE;
-    // The second Ctrl-C falls through to the default handler, which ends us.
-    return interrupted.exchange(true) ? FALSE : TRUE;
+    }
 }
 
 bool isFile(const std::filesystem::path& path) {
@@ -24,14 +80,49 @@ bool isFile(const std::filesystem::path& path) {
     return std::filesystem::is_regular_file(path, error);
 }
 
+// One word of a command line as the C runtime splits it again.
+std::wstring quoted(const std::wstring& word) {
+    if (!word.empty() && word.find_first_of(L" \t\"") == std::wstring::npos)
+        return word;
+    std::wstring out = L"\"";
+    std::size_t backslashes = 0;
+    for (wchar_t c : word) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(2 * backslashes, L'\\');
+    return out + L"\"";
+}
+
 } // namespace
 
 void installInterruptHandler() {
+    endedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     SetConsoleCtrlHandler(onControl, TRUE);
 }
 
 bool interruptRequested() {
-    return interrupted.load();
+    return interrupts.load() > 0;
+}
+
+void setHardStopNote(const std::string& line) {
+    std::lock_guard lock(hardStopMutex);
+    hardStopNote = line;
+}
+
+void setTemporaryFolder(const std::filesystem::path& folder) {
+    std::lock_guard lock(hardStopMutex);
+    temporaryFolder = folder;
+}
+
+void runEnded() {
+    if (endedEvent)
+        SetEvent(endedEvent);
 }
 
 bool standardOutputIsTerminal() {
@@ -73,6 +164,52 @@ std::optional<std::filesystem::path> findProgram(const std::string& program) {
         start = semicolon + 1;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> programOutput(const std::filesystem::path& program,
+                                         const std::vector<std::string>& args) {
+    std::wstring line = quoted(program.wstring());
+    for (const std::string& arg : args)
+        line += L" " + quoted(std::filesystem::path(arg).wstring());
+
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return std::nullopt;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    HANDLE nul =
+        CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &inherit, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nul;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = nul;
+    PROCESS_INFORMATION process{};
+    const BOOL started =
+        CreateProcessW(program.wstring().c_str(), line.data(), nullptr, nullptr, TRUE,
+                       CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    CloseHandle(writeEnd);
+    if (nul != INVALID_HANDLE_VALUE)
+        CloseHandle(nul);
+    std::optional<std::string> result;
+    if (started) {
+        std::string text;
+        char buffer[4096];
+        DWORD n = 0;
+        while (ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0)
+            text.append(buffer, n);
+        WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD code = 1;
+        if (GetExitCodeProcess(process.hProcess, &code) && code == 0)
+            result = std::move(text);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(readEnd);
+    return result;
 }
 
 std::optional<std::string> commandOutput(const std::string& commandLine) {

@@ -50,9 +50,15 @@ struct SpawnSetup {
             error = posix_spawnattr_setsigmask(&attributes, &none);
         if (!error)
             error = posix_spawnattr_setsigdefault(&attributes, &pipeSignal);
+        // A group of its own, as a Windows child without a console: a
+        // terminal's Ctrl-C goes to the host, which ends the recording and
+        // then the encoders in order, never to an encoder in mid-file.
         if (!error)
-            error = posix_spawnattr_setflags(&attributes,
-                                             POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+            error = posix_spawnattr_setpgroup(&attributes, 0);
+        if (!error)
+            error = posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK |
+                                                              POSIX_SPAWN_SETSIGDEF |
+                                                              POSIX_SPAWN_SETPGROUP);
     }
     ~SpawnSetup() {
         posix_spawnattr_destroy(&attributes);

@@ -4,14 +4,17 @@
 // view distances within the documented precision, and a Custom video whose
 // listed meshes hold their flat colours within what 10-bit 4:2:2 changes.
 #include "frame_data_reader.h"
+#include "plugin_library.h"
 #include "replay_check.h"
 #include "replay_system.h"
 #include "scratch_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 
 namespace {
 
@@ -150,6 +153,115 @@ TEST_F(KivrenSimFfmpeg, CustomVideoHoldsTheFlatColoursOfTheListedMeshes) {
     EXPECT_GT(flatChecked, 100u) << "the listed meshes were hardly in view";
     ASSERT_GT(tally.unlisted, 0u);
     EXPECT_GT(static_cast<double>(tally.unlistedClose) / static_cast<double>(tally.unlisted), 0.95);
+}
+
+// Every frame of a video in the codec's own pixels (10-bit 4:2:2), so that
+// two decodings compare bit for bit.
+std::string decodedExactly(const std::filesystem::path& path, std::size_t frames) {
+    return capture("ffmpeg -v error -i " + quoted(path) + " -frames:v " + std::to_string(frames) +
+                   " -f rawvideo -pix_fmt yuv422p10le -");
+}
+
+long long numberBefore(const std::string& text, const std::string& after) {
+    const auto at = text.find(after);
+    if (at == std::string::npos)
+        return -1;
+    auto start = at;
+    while (start > 0 && std::isdigit(static_cast<unsigned char>(text[start - 1])))
+        --start;
+    return start == at ? -1 : std::stoll(text.substr(start, at - start));
+}
+
+TEST(KivrenSimCutOff, ARepairedPassDecodesToTheFramesFfmpegHadWritten) {
+    ScratchFolder scratch;
+    const std::filesystem::path cut = scratch.path() / "cut";
+    const std::filesystem::path whole = scratch.path() / "whole";
+    std::filesystem::create_directories(cut);
+    // Frames large enough that FFmpeg starts writing within the first few
+    // (it reads some before it starts, and writes in blocks of 256 KB).
+    const std::vector<std::string> common{"--name", "shot",       "--size", "480x270", "--frames",
+                                          "60",     "--game-fps", "60",     "--fps",   "100",
+                                          "--pace", "fast",       "--cars", "2",       "--quiet"};
+    auto with = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), common.begin(), common.end());
+        return args;
+    };
+
+    // FFmpeg of the Main pass is killed once 5 frames are on disk, as a crash kills it.
+    std::ofstream(cut / "shot.mov.cutoff") << 5;
+    const ProgramRun crashed =
+        runProgram(simProgram(), with({"--out", cut.string(), "--ffmpeg",
+                                       (executableFolder() / KIVREN_CUTOFF_ENCODER).string()}));
+    EXPECT_EQ(crashed.exitCode, 1) << crashed.output;
+    const auto told = linesStartingWith(crashed.output, "  shot.mov ");
+    ASSERT_EQ(told.size(), 1u) << crashed.output;
+    EXPECT_NE(told[0].find("without its index; kivren-repair makes it playable"), std::string::npos)
+        << told[0];
+    // The crash also cut the frame data inside its last entry.
+    std::string frameData = readFile(cut / "shot.txt");
+    ASSERT_GT(frameData.size(), 40u);
+    frameData.resize(frameData.size() - 40);
+    std::ofstream(cut / "shot.txt", std::ios::binary | std::ios::trunc) << frameData;
+    FrameData data;
+    FrameDataError error;
+    ASSERT_TRUE(readFrameDataFile(cut / "shot.txt", data, error)) << error.message;
+    ASSERT_TRUE(data.cutOff.has_value());
+    EXPECT_EQ(data.cutOff->entry, data.entries.size() + 1);
+
+    const ProgramRun repaired =
+        runProgram(executableFolder() / KIVREN_REPAIR_PROGRAM, {(cut / "shot.mov").string()});
+    ASSERT_EQ(repaired.exitCode, 0) << repaired.output;
+    const long long frames = numberBefore(repaired.output, " whole frames, 480x270 ProRes 422 HQ");
+    EXPECT_GE(frames, 5) << repaired.output;
+    EXPECT_LT(frames, 30) << repaired.output;
+    EXPECT_NE(repaired.output.find("100 fps (from shot - depth.mov, a whole pass of the take)"),
+              std::string::npos)
+        << repaired.output;
+    EXPECT_NE(repaired.output.find("shot.txt"), std::string::npos) << repaired.output;
+    EXPECT_NE(repaired.output.find("(its last entry is cut off and left out)"), std::string::npos)
+        << repaired.output;
+    EXPECT_NE(repaired.output.find("keep the first " + std::to_string(frames) + " frames"),
+              std::string::npos)
+        << repaired.output;
+
+    const std::filesystem::path fixed = cut / "shot (repaired).mov";
+    EXPECT_EQ(capture("ffprobe -v error -select_streams v:0 -count_frames -show_entries "
+                      "stream=codec_name,profile,width,height,r_frame_rate,nb_read_frames -of "
+                      "csv=p=0 " +
+                      quoted(fixed)),
+              "prores,HQ,480,270,100/1," + std::to_string(frames) + "\n");
+
+    // The same recording again, whole: the repaired frames are its first ones.
+    const ProgramRun again = runProgram(simProgram(), with({"--out", whole.string()}));
+    ASSERT_EQ(again.exitCode, 0) << again.output;
+    const std::size_t frameBytes = 480 * 270 * 2 * 2;
+    const std::string repairedPixels = decodedExactly(fixed, 1000);
+    const std::string wholePixels =
+        decodedExactly(whole / "shot.mov", static_cast<std::size_t>(frames));
+    ASSERT_EQ(repairedPixels.size(), static_cast<std::size_t>(frames) * frameBytes);
+    EXPECT_TRUE(repairedPixels == wholePixels) << "decoded pixels differ";
+}
+
+TEST(KivrenSimPaths, AnOutputFolderStartingWithADashAndFfprobeFromThePath) {
+    // FFmpeg in a folder without ffprobe; the output folder's name would be
+    // an option to ffprobe.
+    ScratchFolder scratch;
+    const auto ffmpeg = findProgram("ffmpeg");
+    ASSERT_TRUE(ffmpeg.has_value());
+    std::filesystem::create_directories(scratch.path() / "bin");
+    std::filesystem::create_symlink(*ffmpeg, scratch.path() / "bin" / "ffmpeg");
+    const ProgramRun run =
+        runProgram(simProgram(),
+                   {"--out", "-dash", "--name", "clip", "--size", "64x36", "--frames", "4",
+                    "--pace", "fast", "--fps", "250", "--passes", "depth", "--quiet", "--ffmpeg",
+                    (scratch.path() / "bin" / "ffmpeg").string()},
+                   scratch.path());
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(
+        linesStartingWith(run.output, "All files line up: Main 4, Depth 4, frame data 4.").size(),
+        1u)
+        << run.output;
+    EXPECT_TRUE(std::filesystem::exists(scratch.path() / "-dash" / "clip - depth.mov"));
 }
 
 } // namespace

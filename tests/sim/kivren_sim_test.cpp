@@ -170,4 +170,69 @@ TEST(KivrenSimBadInput, EndsWithOneClearLineAndTheDocumentedStatus) {
     EXPECT_TRUE(std::filesystem::is_empty(scratch.path() / "out"));
 }
 
+TEST(KivrenSimHonesty, TheSummaryCountsOnlyTheFilesThisRunWrote) {
+    ScratchFolder scratch;
+    const std::string fake = fakeEncoder().string();
+    ProgramRun run = simWith(scratch, {"--ffmpeg", fake, "--name", "clip"});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+
+    // The second run's depth encoder dies before it writes anything: the
+    // first run's depth file, still there, is not this run's.
+    std::ofstream(scratch.path() / "out" / "clip - depth.mov.fake") << "kill_after=1";
+    run = simWith(scratch, {"--ffmpeg", fake, "--name", "clip"});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_TRUE(linesStartingWith(run.output, "All files line up").empty()) << run.output;
+    EXPECT_EQ(linesStartingWith(run.output, "The files do not line up: clip - depth.mov (not "
+                                            "written by this run: an earlier run's file).")
+                  .size(),
+              1u)
+        << run.output;
+}
+
+TEST(KivrenSimHonesty, AnEarlierFrameDataFileBesideVideosWithoutOneIsNamed) {
+    ScratchFolder scratch;
+    std::filesystem::create_directories(scratch.path() / "out");
+    std::ofstream(scratch.path() / "out" / "clip.txt") << "|||";
+    const ProgramRun run =
+        simWith(scratch, {"--ffmpeg", fakeEncoder().string(), "--name", "clip", "--no-frame-data"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(linesStartingWith(run.output, "kivren-sim: warning: "),
+              std::vector<std::string>{
+                  "kivren-sim: warning: clip.txt is an earlier recording's: this run recorded no "
+                  "frame data (--no-frame-data), so its entries do not belong to these videos"})
+        << run.output;
+    EXPECT_EQ(readBytes(scratch.path() / "out" / "clip.txt"), "|||");
+}
+
+TEST(KivrenSimHonesty, ANameWithAFolderIsRefused) {
+    ScratchFolder scratch;
+    for (const char* name : {"../escaped", "sub/clip", "sub\\clip", "..", "/abs"}) {
+        const ProgramRun run =
+            simWith(scratch, {"--ffmpeg", fakeEncoder().string(), "--name", name});
+        EXPECT_EQ(run.exitCode, 2) << name << "\n" << run.output;
+        EXPECT_EQ(linesStartingWith(run.output, "kivren-sim: "),
+                  std::vector<std::string>{"kivren-sim: bad value for --name: '" +
+                                           std::string(name) +
+                                           "' (a file name, without a folder)"});
+    }
+    EXPECT_FALSE(std::filesystem::exists(scratch.path() / "out"));
+    EXPECT_FALSE(std::filesystem::exists(scratch.path() / "escaped.mov"));
+}
+
+TEST(KivrenSimHonesty, ConsoleLinesOfTheScriptAreShownAsTheyHappen) {
+    ScratchFolder scratch;
+    const auto script = scratch.path() / "setup.cfg";
+    std::ofstream(script) << "kivren_no_such_command\nkivren_custom_pass_add zz\nkivren_fps\n";
+    const ProgramRun run =
+        simWith(scratch, {"--ffmpeg", fakeEncoder().string(), "--script", script.string()});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    const auto console = linesStartingWith(run.output, "console: ");
+    ASSERT_EQ(console.size(), 3u) << run.output;
+    EXPECT_EQ(console[0], "console: Unknown command: kivren_no_such_command");
+    EXPECT_NE(console[1].find("kivren_custom_pass_add"), std::string::npos) << console[1];
+    EXPECT_EQ(console[2], "console: kivren_fps = 250");
+    // Before the run's own lines, not after them.
+    EXPECT_LT(run.output.find("console: "), run.output.find("All files line up"));
+}
+
 } // namespace

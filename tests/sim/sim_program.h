@@ -11,4 +11,6 @@ struct ProgramRun {
     std::string output; // standard output and standard error, interleaved
 };
 
-ProgramRun runProgram(const std::filesystem::path& program, const std::vector<std::string>& args);
+// In workingFolder when one is given.
+ProgramRun runProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& workingFolder = {});

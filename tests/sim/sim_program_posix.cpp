@@ -5,7 +5,8 @@
 
 #include <cerrno>
 
-ProgramRun runProgram(const std::filesystem::path& program, const std::vector<std::string>& args) {
+ProgramRun runProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& workingFolder) {
     ProgramRun run;
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0)
@@ -23,6 +24,8 @@ ProgramRun runProgram(const std::filesystem::path& program, const std::vector<st
         dup2(pipeEnds[1], STDERR_FILENO);
         close(pipeEnds[0]);
         close(pipeEnds[1]);
+        if (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0)
+            _exit(126);
         execv(argv[0], argv.data());
         _exit(127);
     }

@@ -33,7 +33,8 @@ std::wstring wide(const std::string& text) {
 
 } // namespace
 
-ProgramRun runProgram(const std::filesystem::path& program, const std::vector<std::string>& args) {
+ProgramRun runProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& workingFolder) {
     ProgramRun run;
     std::wstring line = quoted(program.wstring());
     for (const std::string& arg : args)
@@ -52,8 +53,9 @@ ProgramRun runProgram(const std::filesystem::path& program, const std::vector<st
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
     PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(program.wstring().c_str(), line.data(), nullptr, nullptr,
-                                        TRUE, 0, nullptr, nullptr, &startup, &process);
+    const BOOL started = CreateProcessW(
+        program.wstring().c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+        workingFolder.empty() ? nullptr : workingFolder.wstring().c_str(), &startup, &process);
     CloseHandle(writeEnd);
     if (started) {
         char buffer[4096];

@@ -4,16 +4,20 @@
 #include "frame_data_samples.h"
 #include "json_value.h"
 #include "number_text.h"
+#include "output_files.h"
 #include "scratch_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <string_view>
 
 namespace {
 
@@ -224,6 +228,85 @@ TEST_F(FrameDataTool, BadInputNamesThePlaceAndLeavesEveryOutputAsItWas) {
     EXPECT_EQ(left, (std::vector<std::string>{"cut.txt", "keep.json"}));
 }
 
+TEST_F(FrameDataTool, ACutOffRecordingConvertsWithAWarning) {
+    // A crash stopped the recording inside its fifth entry.
+    std::string text = sampleFile(samplePath(5));
+    text.resize(text.size() - 20);
+    writeText(at("crash.txt"), text);
+    ASSERT_EQ(run({at("crash.txt"), "--check", "--json", at("c.json"), "--chan", at("c.chan")}),
+              exitDone)
+        << err_;
+    EXPECT_EQ(err_, "kivren-framedata: warning: " + at("crash.txt") +
+                        ":1:" + std::to_string(text.size() + 1) +
+                        ": entry 5: the file ends inside this entry, before its '|'; the entry "
+                        "is left out\n");
+    EXPECT_NE(out_.find(": 4 frames"), std::string::npos) << out_;
+    JsonValue json;
+    ASSERT_TRUE(parseJson(readText(at("c.json")), json));
+    EXPECT_EQ(json["frameCount"].number, 4.0);
+    EXPECT_EQ(json["frames"].items.size(), 4u);
+
+    // Its videos, repaired, may hold fewer frames: only as many entries are written.
+    ASSERT_EQ(run({at("crash.txt"), "--frames", "2", "--json", at("c.json"), "--csv", at("c.csv")}),
+              exitDone)
+        << err_;
+    JsonValue shorter;
+    ASSERT_TRUE(parseJson(readText(at("c.json")), shorter));
+    EXPECT_EQ(shorter["frameCount"].number, 2.0);
+    EXPECT_EQ(shorter["frames"].items.size(), 2u);
+    const std::string csv = readText(at("c.csv"));
+    EXPECT_EQ(csv.find("\n3,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\n2,"), std::string::npos) << csv;
+}
+
+TEST_F(FrameDataTool, OutputsAppearAllTogetherOrNotAtAll) {
+    const std::string input = KIVREN_TOOLS_TEST_DATA "/worked_entry.txt";
+    writeText(at("a.json"), "from an earlier run");
+    fs::create_directory(at("folder"));
+    EXPECT_EQ(run({input, "--json", at("a.json"), "--csv", at("folder")}), exitFailed);
+    EXPECT_EQ(err_, "kivren-framedata: cannot write " + at("folder") + ": it is a folder\n");
+    EXPECT_EQ(readText(at("a.json")), "from an earlier run");
+
+    // A rename that fails half-way (on Windows, a target open in another
+    // program) puts back the files already replaced.
+    writeText(at("b.chan"), "earlier chan");
+    int renames = 0;
+    {
+        OutputFiles files([&](const fs::path& from, const fs::path& to, std::string& error) {
+            if (++renames == 4) {
+                error = "refused";
+                return false;
+            }
+            return replaceFile(from, to, error);
+        });
+        std::string error;
+        for (const char* name : {"a.json", "b.chan", "c.csv"}) {
+            std::ostream* file = files.open(at(name), error);
+            ASSERT_NE(file, nullptr) << error;
+            *file << "new " << name;
+        }
+        EXPECT_FALSE(files.commit(error));
+        EXPECT_EQ(error, "refused");
+    }
+    EXPECT_EQ(readText(at("a.json")), "from an earlier run");
+    EXPECT_EQ(readText(at("b.chan")), "earlier chan");
+    std::vector<std::string> left;
+    for (const auto& file : fs::directory_iterator(scratch_.path()))
+        left.push_back(file.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"a.json", "b.chan", "folder"}));
+
+    // And when every rename works, every output is new and nothing else is left.
+    ASSERT_EQ(run({input, "--json", at("a.json"), "--chan", at("b.chan")}), exitDone) << err_;
+    EXPECT_NE(readText(at("a.json")), "from an earlier run");
+    EXPECT_NE(readText(at("b.chan")), "earlier chan");
+    left.clear();
+    for (const auto& file : fs::directory_iterator(scratch_.path()))
+        left.push_back(file.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"a.json", "b.chan", "folder"}));
+}
+
 TEST_F(FrameDataTool, UsageMistakesAreNamedAndExitWithTwo) {
     const std::string input = KIVREN_TOOLS_TEST_DATA "/worked_entry.txt";
     const std::pair<std::vector<std::string>, const char*> mistakes[] = {
@@ -236,6 +319,7 @@ TEST_F(FrameDataTool, UsageMistakesAreNamedAndExitWithTwo) {
         {{input, "--json", input}, "--json would overwrite the input file"},
         {{input, "--csv", at("a"), "--chan", at("a")}, "--chan and --csv name the same file"},
         {{input, "-o", at("a")}, "unknown option -o"},
+        {{input, "--check", "--frames", "0"}, "--frames needs a whole number above 0"},
     };
     for (const auto& [args, says] : mistakes) {
         EXPECT_EQ(run(args), exitUsage);
@@ -267,6 +351,36 @@ TEST(NumberText, WritesWhatPrintfWritesWithSevenDigits) {
     std::string zero;
     appendNumber(zero, -0.0);
     EXPECT_EQ(zero, "0");
+}
+
+TEST(NumberText, RoundsExactTiesToEvenAsPrintfDoes) {
+    // A multiple of a power of two has a finite decimal expansion; those with
+    // eight significant digits ending in 5 lie exactly halfway between two
+    // seven-digit numbers, where printf rounds to the even one.
+    EXPECT_EQ(
+        [] {
+            std::string text;
+            appendNumber(text, 2.0078125);
+            return text;
+        }(),
+        "2.007812");
+    std::mt19937_64 random(20240612);
+    std::uniform_int_distribution<std::int64_t> numerator(1, std::int64_t{1} << 27);
+    std::uniform_int_distribution<int> shift(0, 30);
+    int ties = 0;
+    for (int i = 0; i < 400000; ++i) {
+        const double value =
+            std::ldexp(static_cast<double>(numerator(random)), -shift(random)) * (i % 2 ? -1 : 1);
+        char exact[64], expected[32];
+        std::snprintf(exact, sizeof(exact), "%.7e", value);
+        ties += std::string_view(exact).substr(value < 0 ? 9 : 8, 1) == "5" &&
+                std::strtod(exact, nullptr) == value;
+        std::snprintf(expected, sizeof(expected), "%.7g", value);
+        std::string actual;
+        appendNumber(actual, value);
+        ASSERT_EQ(actual, expected) << "for " << exact;
+    }
+    EXPECT_GT(ties, 1000) << "too few exact ties among the values tried";
 }
 
 } // namespace

@@ -22,6 +22,8 @@ Outputs (at least one, or --check):
 Conversion (the game: Unreal units = cm, left-handed, X forward, Y right, Z up):
   --fps N                frame rate of the recording, kivren_fps (default 30)
   --start-frame N        frame number of the first entry (default 1)
+  --frames N             only the first N entries, for videos of N frames (a
+                         repaired recording cut short; see kivren-repair)
   --units m|cm           metres or centimetres (default m)
   --axes z-up|y-up       right-handed target frame (default z-up)
                            z-up: x = X, y = -Y, z = Z   (Blender)
@@ -38,6 +40,9 @@ Conversion (the game: Unreal units = cm, left-handed, X forward, Y right, Z up):
 
   --help, -h             this text
   --version              the program's version
+
+A file that ends inside its last entry, as a recording cut off by a crash or a
+full disk does, is read without that entry, and a warning names its place.
 
 Exit status: 0 done; 1 the input is not valid frame data or an output could not
 be written (one line names the file, line, column and entry of the first
@@ -217,6 +222,17 @@ private:
                 return fail("--start-frame needs a whole number, not \"" + std::string(*text) +
                             "\"");
             c.startFrame = *parsed;
+            return true;
+        }
+        if (name_ == "--frames") {
+            const auto text = value();
+            if (!text)
+                return false;
+            const auto parsed = parseLong(*text);
+            if (!parsed || *parsed < 1)
+                return fail("--frames needs a whole number above 0, not \"" + std::string(*text) +
+                            "\"");
+            line_.frames = static_cast<std::size_t>(*parsed);
             return true;
         }
         if (name_ == "--aspect") {

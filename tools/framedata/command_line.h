@@ -14,6 +14,8 @@ struct CommandLine {
     std::filesystem::path json; // an empty path: not wanted
     std::filesystem::path chan;
     std::filesystem::path csv;
+    // Only the first entries, to match videos that a repair cut short.
+    std::size_t frames = 0; // 0: all
     bool checkOnly = false;
     bool help = false;
     bool version = false;

@@ -7,7 +7,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 struct ActorPose {
@@ -31,9 +33,22 @@ struct FrameEntry {
     std::uint32_t carCount = 0;
 };
 
+// A problem found in a frame data log, at its place in the file, so that a
+// user can find it in a text editor: the line and column (both from 1) and
+// the entry, which is also the frame of the Main video that it belongs to.
+struct FrameDataError {
+    std::size_t line = 0; // 0 when the problem has no place (an unreadable file)
+    std::size_t column = 0;
+    std::size_t entry = 0; // 0 when the problem is not inside an entry
+    std::string message;
+};
+
 struct FrameData {
     std::vector<FrameEntry> entries;
     std::vector<ActorPose> cars;
+    // Set when the file ends inside its last entry, as a recording cut off by
+    // a crash does: where, and which entry. That entry is not in entries.
+    std::optional<FrameDataError> cutOff;
 
     std::span<const ActorPose> carsOf(const FrameEntry& entry) const {
         return {cars.data() + entry.firstCar, entry.carCount};

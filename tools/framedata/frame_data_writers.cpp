@@ -28,19 +28,20 @@ std::string_view sensorFitName(SensorFit fit) {
 
 namespace {
 
-// Text goes to the stream a megabyte at a time: a long recording's output
-// runs to a hundred megabytes, which need not sit in memory at once.
+// Text goes to the stream a quarter of a megabyte at a time: a long
+// recording's output runs to gigabytes, which need not sit in memory at once.
 class TextBuilder {
 public:
     explicit TextBuilder(std::ostream& sink) : sink_(sink) { text_.reserve(chunk + chunk / 4); }
-    ~TextBuilder() { sink_.write(text_.data(), static_cast<std::streamsize>(text_.size())); }
     TextBuilder(const TextBuilder&) = delete;
     TextBuilder& operator=(const TextBuilder&) = delete;
 
-    // Called between frames, never inside one.
+    // Called between objects, never inside a number.
     void flushIfFull() {
-        if (text_.size() < chunk)
-            return;
+        if (text_.size() >= chunk)
+            flush();
+    }
+    void flush() {
         sink_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
         text_.clear();
     }
@@ -68,7 +69,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t chunk = 1 << 20;
+    static constexpr std::size_t chunk = 1 << 18;
     std::ostream& sink_;
     std::string text_;
 };
@@ -113,113 +114,200 @@ void appendJsonActor(TextBuilder& out, const ActorPose& pose, const ConversionOp
     out << '}';
 }
 
-} // namespace
+class JsonOutput final : public FrameDataOutput {
+public:
+    JsonOutput(std::ostream& sink, const ConversionOptions& options, std::string_view sourceName,
+               std::size_t frameCount)
+        : out_(sink), options_(options), frameCount_(frameCount) {
+        out_ << "{\n\"generator\":\"kivren-framedata\",\n\"source\":";
+        appendJsonString(out_, sourceName);
+        out_ << ",\n\"fps\":" << options.fps << ",\n\"startFrame\":" << options.startFrame
+             << ",\n\"frameCount\":" << static_cast<long>(frameCount) << ",\n\"units\":\""
+             << unitName(options.unit) << "\",\n\"axes\":\"" << axesName(options.axes)
+             << "\",\n\"quaternionOrder\":\"xyzw\",\n"
+             << "\"camera\":{\"looksAlong\":\"-z\",\"up\":\"+y\",\"aspect\":" << options.aspect
+             << ",\"sensorFit\":\"" << sensorFitName(options.sensorFit)
+             << "\",\"sensorWidth\":" << options.sensorWidth
+             << ",\"sensorHeight\":" << options.sensorHeight << "},\n\"frames\":[\n";
+    }
 
-void writeFrameDataJson(std::ostream& sink, const FrameData& data, const ConversionOptions& options,
-                        std::string_view sourceName) {
-    TextBuilder out(sink);
-    out << "{\n\"generator\":\"kivren-framedata\",\n\"source\":";
-    appendJsonString(out, sourceName);
-    out << ",\n\"fps\":" << options.fps << ",\n\"startFrame\":" << options.startFrame
-        << ",\n\"frameCount\":" << static_cast<long>(data.entries.size()) << ",\n\"units\":\""
-        << unitName(options.unit) << "\",\n\"axes\":\"" << axesName(options.axes)
-        << "\",\n\"quaternionOrder\":\"xyzw\",\n"
-        << "\"camera\":{\"looksAlong\":\"-z\",\"up\":\"+y\",\"aspect\":" << options.aspect
-        << ",\"sensorFit\":\"" << sensorFitName(options.sensorFit)
-        << "\",\"sensorWidth\":" << options.sensorWidth
-        << ",\"sensorHeight\":" << options.sensorHeight << "},\n\"frames\":[\n";
-
-    for (std::size_t i = 0; i < data.entries.size(); ++i) {
-        const FrameEntry& entry = data.entries[i];
-        out << "{\"frame\":" << frameNumber(options, i) << ",\"time\":" << frameTime(options, i);
+    void beginEntry(const FrameEntry& entry) override {
+        firstCar_ = true;
+        out_ << "{\"frame\":" << frameNumber(options_, index_)
+             << ",\"time\":" << frameTime(options_, index_);
         if (!entry.hasReplay) {
-            out << ",\"camera\":null,\"ball\":null,\"cars\":[]}";
-        } else {
-            const ConvertedCamera camera = convertCamera(entry.camera, options);
-            out << ",\"camera\":{\"location\":";
-            appendJsonVec(out, camera.location);
-            out << ",\"quaternion\":";
-            appendJsonQuat(out, camera.rotation);
-            out << ",\"hfov\":" << camera.horizontalFov << ",\"vfov\":" << camera.verticalFov
-                << ",\"focalLength\":" << camera.focalLength << "},\"ball\":";
-            appendJsonActor(out, entry.ball, options);
-            out << ",\"cars\":[";
-            bool first = true;
-            for (const ActorPose& car : data.carsOf(entry)) {
-                if (!first)
-                    out << ',';
-                first = false;
-                appendJsonActor(out, car, options);
-            }
-            out << "]}";
+            out_ << ",\"camera\":null,\"ball\":null,\"cars\":[";
+            return;
         }
-        out << (i + 1 < data.entries.size() ? ",\n" : "\n");
-        out.flushIfFull();
+        const ConvertedCamera camera = convertCamera(entry.camera, options_);
+        out_ << ",\"camera\":{\"location\":";
+        appendJsonVec(out_, camera.location);
+        out_ << ",\"quaternion\":";
+        appendJsonQuat(out_, camera.rotation);
+        out_ << ",\"hfov\":" << camera.horizontalFov << ",\"vfov\":" << camera.verticalFov
+             << ",\"focalLength\":" << camera.focalLength << "},\"ball\":";
+        appendJsonActor(out_, entry.ball, options_);
+        out_ << ",\"cars\":[";
     }
-    out << "]\n}\n";
-}
 
-void writeCameraChan(std::ostream& sink, const FrameData& data, const ConversionOptions& options) {
-    TextBuilder out(sink);
-    Vec3 previous;
-    bool havePrevious = false;
-    for (std::size_t i = 0; i < data.entries.size(); ++i) {
-        const FrameEntry& entry = data.entries[i];
+    void car(const ActorPose& pose) override {
+        if (!firstCar_)
+            out_ << ',';
+        firstCar_ = false;
+        appendJsonActor(out_, pose, options_);
+        out_.flushIfFull();
+    }
+
+    void endEntry() override {
+        ++index_;
+        out_ << "]}" << (index_ < frameCount_ ? ",\n" : "\n");
+        out_.flushIfFull();
+    }
+
+    void finish() override {
+        out_ << "]\n}\n";
+        out_.flush();
+    }
+
+private:
+    TextBuilder out_;
+    const ConversionOptions options_;
+    const std::size_t frameCount_;
+    std::size_t index_ = 0;
+    bool firstCar_ = true;
+};
+
+class ChanOutput final : public FrameDataOutput {
+public:
+    ChanOutput(std::ostream& sink, const ConversionOptions& options)
+        : out_(sink), options_(options) {}
+
+    void beginEntry(const FrameEntry& entry) override {
         if (!entry.hasReplay)
-            continue;
-        const ConvertedCamera camera = convertCamera(entry.camera, options);
-        const Vec3 rotation = eulerZxyDegrees(camera.rotation, havePrevious ? &previous : nullptr);
-        previous = rotation;
-        havePrevious = true;
-        out << frameNumber(options, i) << '\t' << camera.location.x << '\t' << camera.location.y
-            << '\t' << camera.location.z << '\t' << rotation.x << '\t' << rotation.y << '\t'
-            << rotation.z << '\t' << camera.verticalFov << '\n';
-        out.flushIfFull();
+            return;
+        const ConvertedCamera camera = convertCamera(entry.camera, options_);
+        const Vec3 rotation =
+            eulerZxyDegrees(camera.rotation, havePrevious_ ? &previous_ : nullptr);
+        previous_ = rotation;
+        havePrevious_ = true;
+        out_ << frameNumber(options_, index_) << '\t' << camera.location.x << '\t'
+             << camera.location.y << '\t' << camera.location.z << '\t' << rotation.x << '\t'
+             << rotation.y << '\t' << rotation.z << '\t' << camera.verticalFov << '\n';
     }
-}
+    void car(const ActorPose&) override {}
+    void endEntry() override {
+        ++index_;
+        out_.flushIfFull();
+    }
+    void finish() override { out_.flush(); }
 
-namespace {
+private:
+    TextBuilder out_;
+    const ConversionOptions options_;
+    std::size_t index_ = 0;
+    Vec3 previous_;
+    bool havePrevious_ = false;
+};
 
 void appendCsvActor(TextBuilder& out, const Vec3& location, const Quaternion& rotation) {
     out << ',' << location.x << ',' << location.y << ',' << location.z << ',' << rotation.x << ','
         << rotation.y << ',' << rotation.z << ',' << rotation.w;
 }
 
+class CsvOutput final : public FrameDataOutput {
+public:
+    CsvOutput(std::ostream& sink, const ConversionOptions& options)
+        : out_(sink), options_(options) {
+        out_ << "frame,time,object,x,y,z,qx,qy,qz,qw,hfov,vfov,focal_length\n";
+    }
+
+    void beginEntry(const FrameEntry& entry) override {
+        if (!entry.hasReplay)
+            return;
+        // Every row of the frame starts alike.
+        start_.clear();
+        TextBuilder::appendTo(start_, frameNumber(options_, index_));
+        start_.push_back(',');
+        appendNumber(start_, frameTime(options_, index_));
+        start_.push_back(',');
+        carNumber_ = 1;
+
+        const ConvertedCamera camera = convertCamera(entry.camera, options_);
+        out_ << start_ << "camera";
+        appendCsvActor(out_, camera.location, camera.rotation);
+        out_ << ',' << camera.horizontalFov << ',' << camera.verticalFov << ','
+             << camera.focalLength << '\n';
+
+        out_ << start_ << "ball";
+        appendCsvActor(out_, convertLocation(entry.ball.location, options_),
+                       convertActorRotation(entry.ball.quaternion, options_.axes));
+        out_ << ",,,\n";
+    }
+
+    void car(const ActorPose& pose) override {
+        out_ << start_ << "car" << carNumber_++;
+        appendCsvActor(out_, convertLocation(pose.location, options_),
+                       convertActorRotation(pose.quaternion, options_.axes));
+        out_ << ",,,\n";
+        out_.flushIfFull();
+    }
+
+    void endEntry() override {
+        ++index_;
+        out_.flushIfFull();
+    }
+    void finish() override { out_.flush(); }
+
+private:
+    TextBuilder out_;
+    const ConversionOptions options_;
+    std::size_t index_ = 0;
+    std::string start_;
+    long carNumber_ = 1;
+};
+
 } // namespace
 
-void writeFrameDataCsv(std::ostream& sink, const FrameData& data,
-                       const ConversionOptions& options) {
-    TextBuilder out(sink);
-    out << "frame,time,object,x,y,z,qx,qy,qz,qw,hfov,vfov,focal_length\n";
-    for (std::size_t i = 0; i < data.entries.size(); ++i) {
-        const FrameEntry& entry = data.entries[i];
-        if (!entry.hasReplay)
-            continue;
-        // Every row of the frame starts alike.
-        std::string start;
-        TextBuilder::appendTo(start, frameNumber(options, i));
-        start.push_back(',');
-        appendNumber(start, frameTime(options, i));
-        start.push_back(',');
+std::unique_ptr<FrameDataOutput> makeJsonOutput(std::ostream& out, const ConversionOptions& options,
+                                                std::string_view sourceName,
+                                                std::size_t frameCount) {
+    return std::make_unique<JsonOutput>(out, options, sourceName, frameCount);
+}
 
-        const ConvertedCamera camera = convertCamera(entry.camera, options);
-        out << start << "camera";
-        appendCsvActor(out, camera.location, camera.rotation);
-        out << ',' << camera.horizontalFov << ',' << camera.verticalFov << ',' << camera.focalLength
-            << '\n';
+std::unique_ptr<FrameDataOutput> makeChanOutput(std::ostream& out,
+                                                const ConversionOptions& options) {
+    return std::make_unique<ChanOutput>(out, options);
+}
 
-        out << start << "ball";
-        appendCsvActor(out, convertLocation(entry.ball.location, options),
-                       convertActorRotation(entry.ball.quaternion, options.axes));
-        out << ",,,\n";
+std::unique_ptr<FrameDataOutput> makeCsvOutput(std::ostream& out,
+                                               const ConversionOptions& options) {
+    return std::make_unique<CsvOutput>(out, options);
+}
 
-        long carNumber = 1;
-        for (const ActorPose& car : data.carsOf(entry)) {
-            out << start << "car" << carNumber++;
-            appendCsvActor(out, convertLocation(car.location, options),
-                           convertActorRotation(car.quaternion, options.axes));
-            out << ",,,\n";
-        }
-        out.flushIfFull();
+void visitFrameData(const FrameData& data, FrameDataVisitor& visitor) {
+    for (const FrameEntry& entry : data.entries) {
+        visitor.beginEntry(entry);
+        for (const ActorPose& car : data.carsOf(entry))
+            visitor.car(car);
+        visitor.endEntry();
     }
+}
+
+void writeFrameDataJson(std::ostream& out, const FrameData& data, const ConversionOptions& options,
+                        std::string_view sourceName) {
+    JsonOutput json(out, options, sourceName, data.entries.size());
+    visitFrameData(data, json);
+    json.finish();
+}
+
+void writeCameraChan(std::ostream& out, const FrameData& data, const ConversionOptions& options) {
+    ChanOutput chan(out, options);
+    visitFrameData(data, chan);
+    chan.finish();
+}
+
+void writeFrameDataCsv(std::ostream& out, const FrameData& data, const ConversionOptions& options) {
+    CsvOutput csv(out, options);
+    visitFrameData(data, csv);
+    csv.finish();
 }

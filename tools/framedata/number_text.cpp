@@ -9,6 +9,9 @@
 namespace {
 
 constexpr int digits = 7;
+// The scaled value is below 1e7, where a double's spacing is 2^-29 (1.9e-9):
+// a thousand times that is still far from any fraction that rounds plainly.
+constexpr double nearTie = 1e-6;
 
 // 10^0 to 10^22 are exact doubles, so scaling by one rounds only once.
 constexpr double powersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
@@ -34,8 +37,8 @@ void appendSlow(std::string& out, double value) {
 // exact "%.7g" costs several times the rest of the conversion. Scaling the
 // value so that its seven digits form an integer is exact but for the one
 // rounding of the scaling, which only matters for a value within a
-// billionth of a digit of a tie; values outside the exact powers take the
-// standard library's way.
+// billionth of a digit of a tie; those, exact ties and values outside the
+// exact powers take the standard library's way, which is printf's.
 void appendNumber(std::string& out, double value) {
     if (value == 0.0) {
         out.push_back('0');
@@ -53,21 +56,30 @@ void appendNumber(std::string& out, double value) {
                                                      std::end(searchPowers), magnitude) -
                                     std::begin(searchPowers)) -
                    16;
-    auto scaled = [&](int e) {
+    // The value with seven digits before the point, or -1 when it lies so
+    // near a tie (a fraction of one half) that the one rounding of the
+    // scaling may have decided which way it goes: printf rounds an exact tie
+    // to even and a near one by its true side, which only the exact digits
+    // tell.
+    auto scaled = [&](int e) -> std::int64_t {
         const int shift = digits - 1 - e;
-        return static_cast<std::int64_t>(std::llround(
-            shift >= 0 ? magnitude * powersOfTen[shift] : magnitude / powersOfTen[-shift]));
+        const double product =
+            shift >= 0 ? magnitude * powersOfTen[shift] : magnitude / powersOfTen[-shift];
+        const double fraction = product - std::floor(product);
+        if (std::abs(fraction - 0.5) < nearTie)
+            return -1;
+        return static_cast<std::int64_t>(std::llround(product));
     };
     if (digits - 1 - exponent >= exactPowers || exponent - digits + 1 >= exactPowers) {
         appendSlow(out, value);
         return;
     }
     std::int64_t mantissa = scaled(exponent);
-    // log10 may land one off near a power of ten, and rounding may carry.
+    // The search may land one off near a power of ten, and rounding may carry.
     if (mantissa >= 10'000'000) {
         ++exponent;
         mantissa = scaled(exponent);
-    } else if (mantissa < 1'000'000) {
+    } else if (mantissa >= 0 && mantissa < 1'000'000) {
         --exponent;
         mantissa = scaled(exponent);
     }

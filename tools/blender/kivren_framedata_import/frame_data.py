@@ -11,6 +11,7 @@
 
 import math
 import re
+import struct
 
 ENTRY_END = "|"
 GROUP_END = ";"
@@ -32,6 +33,13 @@ _NUMBER = re.compile(r"-?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?")
 # stays below 1e-6.
 _QUATERNION_LENGTH_TOLERANCE = 1e-3
 
+# The game's numbers are 32-bit floats; none is larger than this.
+_FLOAT32_MAX = 3.4028234663852886e38
+
+# What the end of the file leaves of a number it cuts: its start, perhaps with
+# a line break that an editor put at the end of the file.
+_CUT_NUMBER = re.compile(r"-?\d*(?:\.\d*)?(?:[eE][-+]?\d*)?\r?\n?")
+
 
 class FrameDataError(Exception):
     """The first problem of a file, with its place: line and column (from 1)
@@ -51,6 +59,17 @@ class FrameDataError(Exception):
             return "line %d, column %d: %s" % (self.line, self.column, self.message)
         return "line %d, column %d: entry %d: %s" % (
             self.line, self.column, self.entry, self.message)
+
+
+class FrameEntries(list):
+    """One item per entry; cut_off is the FrameDataError that names the last
+    entry when the file ends inside it (that entry is not in the list)."""
+
+    cut_off = None
+
+
+class _CutOff(Exception):
+    pass
 
 
 class Pose:
@@ -100,13 +119,21 @@ class _Parser:
         self.line = 1
         self.line_start = 0
         self.entry = 0
+        self.last_entry = False
 
-    def fail(self, at, message):
-        raise FrameDataError(self.line, at - self.line_start + 1, self.entry, message)
+    def fail(self, at, message, cut_from=None):
+        error = FrameDataError(self.line, at - self.line_start + 1, self.entry, message)
+        # A failure that more of the file could have avoided, in a last entry
+        # whose rest from cut_from on is only the start of a number, is the
+        # end of a recording that was cut off: the entries before it stand.
+        if cut_from is not None and self.last_entry and _CUT_NUMBER.fullmatch(self.text, cut_from):
+            error.message = "the file ends inside this entry, before its '|'"
+            raise _CutOff(error)
+        raise error
 
     def run(self):
         text = self.text
-        entries = []
+        entries = FrameEntries()
         pos = 0
         while True:
             # An editor's line breaks, between entries only.
@@ -118,12 +145,18 @@ class _Parser:
                 break
             self.entry += 1
             end = text.find(ENTRY_END, pos)
-            if end == pos:
-                entries.append(None)
-            else:
-                entries.append(self.parse_entry(pos, len(text) if end < 0 else end))
-            if end < 0:
-                self.fail(len(text), "the file ends inside this entry, before its '|'")
+            self.last_entry = end < 0
+            try:
+                entry = None if end == pos else self.parse_entry(pos, len(text) if end < 0 else end)
+                if end < 0:
+                    self.fail(len(text), "the file ends inside this entry, before its '|'",
+                              len(text))
+                entries.append(entry)
+            except _CutOff as cut:
+                if not entries:
+                    raise cut.args[0] from None
+                entries.cut_off = cut.args[0]
+                break
             pos = end + 1
         if not entries:
             raise FrameDataError(0, 0, 0, "holds no frame data entries")
@@ -141,20 +174,23 @@ class _Parser:
             fields = text[pos:stop if group_end < 0 else group_end].split(NUMBER_SEPARATOR)
             numbers = []
             at = pos
+            field_of_view_at = pos
             for index, field in enumerate(fields):
                 if index == size:
                     self.fail(at, "the %s has more than %d numbers" % (_group_name(group), size))
+                if index == 7:
+                    field_of_view_at = at
                 numbers.append(self.number(field, at, group, index))
                 at += len(field) + 1
             if group_end < 0:
                 if stop == len(text):
-                    self.fail(stop, "the file ends inside this entry, before its '|'")
+                    self.fail(stop, "the file ends inside this entry, before its '|'", stop)
                 self.fail(stop, "%s, after the %s: expected ',' or ';', found '|'"
                           % (_group_name(group), NUMBER_NAMES[len(numbers) - 1]))
             if len(numbers) != size:
                 self.fail(group_end, "the %s has %d numbers, expected %d"
                           % (_group_name(group), len(numbers), size))
-            self.check(numbers, group, pos)
+            self.check(numbers, group, pos, field_of_view_at)
             poses.append(Pose(numbers))
             if group == 0:
                 field_of_view = numbers[7]
@@ -168,29 +204,34 @@ class _Parser:
         match = _NUMBER.match(field)
         if match and match.end() == len(field):
             value = float(field)
-            if math.isfinite(value):
+            if math.isfinite(value) and abs(value) <= _FLOAT32_MAX:
                 return value
             self.fail(at, '%s, %s: "%s" is out of range' % (
                 _group_name(group), NUMBER_NAMES[index], field))
         if match:
             # A number with something stuck to it: the place is the something.
             self.fail(at + match.end(), "%s, after the %s: expected ',' or ';', found %s" % (
-                _group_name(group), NUMBER_NAMES[index], _describe(field[match.end():])))
+                _group_name(group), NUMBER_NAMES[index], _describe(field[match.end():])), at)
         self.fail(at, "%s, %s: expected a number, found %s" % (
-            _group_name(group), NUMBER_NAMES[index], _describe(field)))
+            _group_name(group), NUMBER_NAMES[index], _describe(field)), at)
 
-    def check(self, numbers, group, at):
+    def check(self, numbers, group, at, field_of_view_at):
         length = math.sqrt(sum(q * q for q in numbers[3:7]))
         if abs(length - 1.0) > _QUATERNION_LENGTH_TOLERANCE:
             self.fail(at, "the %s's quaternion has length %g, not 1" % (_group_name(group), length))
-        if group == 0 and not 0.0 < numbers[7] < 180.0:
-            self.fail(at, "the camera's field of view %g is not between 0 and 180 degrees"
-                      % numbers[7])
+        if group == 0:
+            # As the game's 32-bit float, which is what a camera can have.
+            fov = struct.unpack("f", struct.pack("f", numbers[7]))[0]
+            if not 0.0 < fov < 180.0:
+                self.fail(field_of_view_at,
+                          "the camera's field of view %g is not between 0 and 180 degrees" % fov)
 
 
 def parse_frame_data(text):
-    """Returns one item per entry: an Entry, or None for a frame captured
-    without a replay. Raises FrameDataError at the first problem."""
+    """Returns FrameEntries, one item per entry: an Entry, or None for a frame
+    captured without a replay. Raises FrameDataError at the first problem;
+    an entry that the end of the file cuts off is left out and named in the
+    result's cut_off instead."""
     return _Parser(text).run()
 
 

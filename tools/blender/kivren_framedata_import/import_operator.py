@@ -69,6 +69,9 @@ class ImportKivrenFrameData(bpy.types.Operator, ImportHelper):
         except FrameDataError as error:
             self.report({'ERROR'}, "%s: %s" % (bpy.path.basename(self.filepath), error))
             return {'CANCELLED'}
+        if entries.cut_off is not None:
+            self.report({'WARNING'}, "%s: %s; the entry is left out"
+                        % (bpy.path.basename(self.filepath), entries.cut_off))
         camera, ball, cars, clip = build_scene(context, entries, self.filepath, self)
         replays = sum(1 for e in entries if e is not None)
         self.report({'INFO'}, "Imported %d frames (%d with a replay), %d car slots%s in %.1f s"

@@ -199,14 +199,19 @@ class ImportTest(unittest.TestCase):
         from kivren_framedata_import.frame_data import FrameDataError, parse_frame_data
         good = "0,1,2,0,0,0,1,90;0,0,0,0,0,0,1;|"
         cases = (  # text, line, column, entry, what the message says
-            (good + "0,1,2,0,0,0,1,90;0,0,0,0,0,0,1;", 1, 64, 2, "ends inside this entry"),
+            ("0,1,2,0,0,0,1,9", 1, 16, 1, "ends inside this entry"),
+            (good + "0,1,x", 1, 37, 2, 'expected a number, found "x"'),
+            (good + "0,3.0-46\n2\n", 1, 38, 2, "expected ',' or ';'"),
+            ("1e39,1,2,0,0,0,1,90;0,0,0,0,0,0,1;|", 1, 1, 1, '"1e39" is out of range'),
+            ("0,1,2,0,0,0,1,179.99999999;0,0,0,0,0,0,1;|", 1, 15, 1, "field of view 180"),
+            ("0,1,2,0,0,0,1,1e-300;0,0,0,0,0,0,1;|", 1, 15, 1, "field of view 0 is"),
             ("0,1,2,0,0,0,1;0,0,0,0,0,0,1;|", 1, 14, 1, "has 7 numbers, expected 8"),
             ("0,1,2,0,0,0,1,90;0,0,0,0,0,0,1;1,2,0,0,0,1;|", 1, 43, 1, "car 1 group has 6"),
             ("0,1,2,0,0,0,1,90;|", 1, 18, 1, "not followed by a ball group"),
             (good + "\n0,1,x2,0,0,0,1,90;0,0,0,0,0,0,1;|", 2, 5, 2, 'found "x2"'),
             ("0,1,2,0,0,0,1,90;0,0,0 ,0,0,0,1;|", 1, 23, 1, "expected ',' or ';'"),
             ("0,1,2,0,0,0.5,1,90;0,0,0,0,0,0,1;|", 1, 1, 1, "length 1.11803"),
-            ("0,1,2,0,0,0,1,180;0,0,0,0,0,0,1;|", 1, 1, 1, "field of view 180"),
+            ("0,1,2,0,0,0,1,180;0,0,0,0,0,0,1;|", 1, 15, 1, "field of view 180"),
         )
         for text, line, column, entry, says in cases:
             with self.assertRaises(FrameDataError, msg=text) as damaged:
@@ -214,6 +219,26 @@ class ImportTest(unittest.TestCase):
             error = damaged.exception
             self.assertEqual((error.line, error.column, error.entry), (line, column, entry), text)
             self.assertIn(says, str(error))
+
+    def test_cut_off_last_entry_is_left_out_with_a_warning(self):
+        from kivren_framedata_import.frame_data import parse_frame_data
+        good = "0,1,2,0,0,0,1,90;0,0,0,0,0,0,1;|"
+        for tail in ("0,1,2,0,0,0,1,90;0,0,0,0,0,0,1;", "0,1,2.5", "0,1e", "0,-", "0,1\n"):
+            entries = parse_frame_data(good + "\n" + good + tail)
+            self.assertEqual(len(entries), 2, tail)
+            cut = entries.cut_off
+            self.assertIsNotNone(cut, tail)
+            self.assertEqual((cut.line, cut.entry), (2, 3), tail)
+            self.assertIn("ends inside this entry", str(cut))
+        self.assertIsNone(parse_frame_data(good + good).cut_off)
+
+        with open(os.path.join(ARGS.data_dir, "worked_entry.txt")) as f:
+            text = f.read()
+        path = os.path.join(self.folder, "crash.txt")
+        with open(path, "w") as f:
+            f.write(text + text[:40])
+        self.assertEqual(bpy.ops.import_scene.kivren_framedata(filepath=path), {'FINISHED'})
+        self.assertEqual(bpy.context.scene.frame_end - bpy.context.scene.frame_start, 0)
 
     def test_main_video_becomes_the_camera_background(self):
         ffmpeg = shutil.which("ffmpeg")
