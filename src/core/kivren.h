@@ -124,6 +124,12 @@ public:
     void closeEncoders();
     static void findPassTextures(reshade::api::effect_runtime* runtime,
                                  reshade::api::effect_texture_variable variable, void* context);
+    void lookUpPassTextures(reshade::api::effect_runtime* runtime);
+    void reportMissingTextures() const;
+    // Into readbackTextures; the description gives the size (and the format
+    // when the pass has no effect texture).
+    bool createReadbackTexture(reshade::api::device* device, PassKind pass,
+                               const reshade::api::resource_desc& sizeAndFallback);
     void capturePasses(reshade::api::effect_runtime* runtime);
     void copyPassTexture(reshade::api::device* device, reshade::api::command_list* list,
                          reshade::api::resource_view view, reshade::api::resource readback);

@@ -126,13 +126,16 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
         return false;
     }
 
-    api::resource_desc desc = device->get_resource_desc(backBuffer);
-    desc.type = api::resource_type::texture_2d;
-    desc.heap = api::memory_heap::gpu_to_cpu;
-    desc.usage = api::resource_usage::copy_dest;
-    desc.flags = api::resource_flags::none;
-    for (api::resource& texture : readbackTextures) {
-        if (!device->create_resource(desc, nullptr, api::resource_usage::copy_dest, &texture)) {
+    // The effect textures decide the format of their readback textures, so
+    // they are looked up before anything is created.
+    passTextureViews = {};
+    lookUpPassTextures(runtime);
+    reportMissingTextures();
+
+    const api::resource_desc backBufferDesc = device->get_resource_desc(backBuffer);
+    for (int i = 0; i < passCount; ++i) {
+        const PassKind pass = static_cast<PassKind>(i);
+        if (!createReadbackTexture(device, pass, backBufferDesc)) {
             logToReShade(logFailure, "[Kivren] Failed to create host resources!");
             destroyReadbackTextures(*this, device);
             recordRequested.exchange(false);
@@ -142,7 +145,6 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
 
     try {
         runtime->get_screenshot_width_and_height(&frameWidth, &frameHeight);
-        passTextureViews = {};
         frameCount = 0;
         customTurn = false;
         for (EncoderProcess& encoder : encoders)
@@ -159,7 +161,7 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
                              fmt::format("[Kivren] Cannot open the frame data file {}", file));
         }
 
-        const api::format format = device->get_resource_desc(backBuffer).texture.format;
+        const api::format format = backBufferDesc.texture.format;
         customPixelFormat =
             format == api::format::r8g8b8a8_unorm || format == api::format::r8g8b8a8_unorm_srgb
                 ? "rgba"

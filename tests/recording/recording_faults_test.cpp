@@ -98,4 +98,25 @@ TEST_F(RecordingFixture, TextureMissingFromTheEffect) {
     EXPECT_EQ(readFile(file(".mov")), std::string(3 * frameBytes(), '\0'));
 }
 
+TEST_F(RecordingFixture, EffectTextureCompiledAfterTheStartIsReadInItsOwnFormat) {
+    // ReShade compiles effects in the background: at the start there is no
+    // texture yet, and the readback texture takes the back buffer's BGRA.
+    makeRuntime(reshade::api::format::b8g8r8a8_unorm, {});
+    set("kivren_depth", "0");
+    run("kivren_start");
+    presentPaced(0, 2);
+    runtime->addEffectTexture("kivren2.fx", "Kivren_Main");
+    presentPaced(2, 2);
+    run("kivren_stop");
+    driver->present(4);
+
+    EXPECT_EQ(readFile(file(".mov")), std::string(2 * frameBytes(), '\0') +
+                                          expectedFrame(2, 0, false) + expectedFrame(3, 0, false));
+    EXPECT_TRUE(runtime->device().refusedCopies().empty())
+        << testing::PrintToString(runtime->device().refusedCopies());
+    EXPECT_EQ(logAt('1'), std::vector<std::string>{"[Kivren] kivren2.fx has no texture "
+                                                   "Kivren_Main; the Main pass records "
+                                                   "unchanged frames."});
+}
+
 } // namespace
