@@ -5,6 +5,7 @@
 
 #include "bakkesmod/plugin/PluginSettingsWindow.h"
 #include "bakkesmod/plugin/bakkesmodplugin.h"
+#include "core/text_settings.h"
 #include "idpass/mesh_key.h"
 #include "recording/recording_types.h"
 #include "reshade/reshade_api.hpp"
@@ -66,7 +67,9 @@ public:
 
     // ---- Host and settings state --------------------------------------------
     std::atomic<bool> effectsEnabled{true};
-    // Bound to the console variables: the host writes, everyone else reads.
+    // Bound to the console variables: the host writes them. The three text
+    // values are read only through textSettings, which their change handler
+    // keeps current; the others are single values read as they stand.
     std::shared_ptr<std::string> recordPath;
     std::shared_ptr<std::string> recordName;
     std::shared_ptr<bool> recordDepth;
@@ -79,6 +82,12 @@ public:
     std::shared_ptr<std::string> ffmpegPath;
     // The ID pass in ProRes 4444 (clean matte edges); off keeps every command line as it was.
     std::shared_ptr<bool> recordCustomPass444;
+    TextSettings textSettings;
+    // settings.cfg: the values its lines hold, and the unsavable values the
+    // console was last told about (saves may come from two host threads).
+    std::mutex settingsFileMutex;
+    std::array<std::string, 3> savedSettingValues;
+    std::array<std::string, 3> refusedSettingValues;
     std::string frameRecord;
     // Written on the host's game thread, copied on the presenting thread.
     std::mutex frameRecordMutex;
@@ -115,8 +124,8 @@ public:
     // Without a runtime (at unload) the GPU is left alone.
     void stopRecording(reshade::api::effect_runtime* runtime);
     void stopRecordingForUnload();
-    bool launchEncoder(const std::string& outputPath, const std::string& pixelFormat,
-                       PassKind pass);
+    bool launchEncoder(const std::string& ffmpeg, const std::string& outputPath,
+                       const std::string& pixelFormat, PassKind pass);
     void enqueueFrame(const std::uint8_t* data, std::uint32_t rowPitch, std::uint32_t mappedRows,
                       std::uint32_t mappedRowBytes, PassKind pass, RowOrder rowOrder);
     bool startWriter();
@@ -169,7 +178,7 @@ public:
     // ---- Console (host's thread) ------------------------------------------------
     void registerConsoleVariables();
     void registerConsoleCommands();
-    void settingsChanged();
+    void settingsChanged(CVarWrapper cvar);
     void commandStart(const std::vector<std::string>& words);
     void commandStop(const std::vector<std::string>& words);
 

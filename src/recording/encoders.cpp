@@ -40,11 +40,11 @@ const char* passName(PassKind pass) {
     return "Unknown";
 }
 
-bool Kivren::launchEncoder(const std::string& outputPath, const std::string& pixelFormat,
-                           PassKind pass) {
+bool Kivren::launchEncoder(const std::string& ffmpeg, const std::string& outputPath,
+                           const std::string& pixelFormat, PassKind pass) {
     const bool proRes4444 = pass == PassKind::Custom && recordCustomPass444 && *recordCustomPass444;
-    const std::string commandLine = encoderCommandLine(
-        *ffmpegPath, pixelFormat, frameWidth, frameHeight, *videoFps, outputPath, proRes4444);
+    const std::string commandLine = encoderCommandLine(ffmpeg, pixelFormat, frameWidth, frameHeight,
+                                                       *videoFps, outputPath, proRes4444);
     const ChildLaunch child = startChildProcess(commandLine);
     if (child.failure == ChildLaunch::Failure::pipe) {
         logToReShade(logFailure, "[Kivren] CreatePipe failed");

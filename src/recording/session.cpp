@@ -83,13 +83,21 @@ void Kivren::processFrame(api::effect_runtime* runtime, api::resource_view rtv) 
 
 namespace {
 
+// The text settings as they stand at the start; the whole recording uses
+// these, whatever the host thread sets meanwhile.
+struct StartSettings {
+    std::string path;
+    std::string name;
+    std::string ffmpeg;
+};
+
 // Refuses a start whose settings would break out of their quotes on the
 // command line, or whose folder is missing; nothing is created then.
-bool settingsAllowStart(const Kivren& k) {
+bool settingsAllowStart(const StartSettings& settings) {
     const std::pair<const char*, const std::string*> quoted[] = {
-        {"kivren_path", k.recordPath.get()},
-        {"kivren_name", k.recordName.get()},
-        {"kivren_ffmpeg_path", k.ffmpegPath.get()},
+        {"kivren_path", &settings.path},
+        {"kivren_name", &settings.name},
+        {"kivren_ffmpeg_path", &settings.ffmpeg},
     };
     for (const auto& [setting, value] : quoted) {
         if (!safeInCommandLine(*value)) {
@@ -99,11 +107,11 @@ bool settingsAllowStart(const Kivren& k) {
             return false;
         }
     }
-    if (!folderExists(*k.recordPath)) {
+    if (!folderExists(settings.path)) {
         logToReShade(logFailure,
                      fmt::format("[Kivren] Output folder {} does not exist; recording not "
                                  "started.",
-                                 *k.recordPath));
+                                 settings.path));
         return false;
     }
     return true;
@@ -121,7 +129,10 @@ void destroyReadbackTextures(Kivren& k, api::device* device) {
 
 bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
                             api::resource backBuffer) {
-    if (!settingsAllowStart(*this)) {
+    const StartSettings settings{textSettings.value(TextSetting::path),
+                                 textSettings.value(TextSetting::name),
+                                 textSettings.value(TextSetting::ffmpeg)};
+    if (!settingsAllowStart(settings)) {
         recordRequested.exchange(false);
         return false;
     }
@@ -152,7 +163,7 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
         recordingStart = steadyNow();
 
         if (*recordFrameData) {
-            const std::string file = joinPath(*recordPath, *recordName + ".txt");
+            const std::string file = joinPath(settings.path, settings.name + ".txt");
             frameDataFile.close();
             frameDataFile.clear();
             frameDataFile.open(file, std::ios::out | std::ios::trunc | std::ios::binary);
@@ -172,7 +183,7 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
             if (!chosen[passIndex(output.pass)])
                 continue;
             // A pass whose encoder does not start is not recorded; the others go on.
-            launchEncoder(joinPath(*recordPath, *recordName + output.suffix),
+            launchEncoder(settings.ffmpeg, joinPath(settings.path, settings.name + output.suffix),
                           output.pass == PassKind::Custom ? customPixelFormat : "bgra",
                           output.pass);
         }

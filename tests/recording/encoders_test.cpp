@@ -19,11 +19,11 @@ class EncoderPipeline : public testing::Test {
 protected:
     void SetUp() override {
         StandInReShade::instance().reset();
-        plugin->ffmpegPath =
-            std::make_shared<std::string>((executableFolder() / KIVREN_FAKE_ENCODER).string());
         plugin->videoFps = std::make_shared<std::int32_t>(30);
     }
     void TearDown() override { plugin->closeEncoders(); }
+
+    const std::string fakeEncoder = (executableFolder() / KIVREN_FAKE_ENCODER).string();
 
     std::string output(const std::string& name) const { return (scratch.path() / name).string(); }
 
@@ -64,7 +64,7 @@ TEST_F(EncoderPipeline, ChildReceivesTheCommandLineAndEveryByteInOrder) {
     plugin->frameHeight = 3;
     std::filesystem::create_directory(scratch.path() / "out dir");
     const std::string path = output("out dir/my video - depth.mov");
-    ASSERT_TRUE(plugin->launchEncoder(path, "rgba", PassKind::Depth));
+    ASSERT_TRUE(plugin->launchEncoder(fakeEncoder, path, "rgba", PassKind::Depth));
     ASSERT_TRUE(plugin->startWriter());
 
     // Rows reversed in one frame, as mapped in the next; padding is dropped.
@@ -84,7 +84,7 @@ TEST_F(EncoderPipeline, ChildReceivesTheCommandLineAndEveryByteInOrder) {
     EXPECT_EQ(readFile(path), expected);
     std::string words;
     for (const std::string& word :
-         splitCommandLine(encoderCommandLine(*plugin->ffmpegPath, "rgba", 5, 3, 30, path)))
+         splitCommandLine(encoderCommandLine(fakeEncoder, "rgba", 5, 3, 30, path)))
         words += word + "\n";
     EXPECT_EQ(readFile(path + ".args"), words);
     EXPECT_EQ(plugin->encoders[passIndex(PassKind::Depth)].pipe, invalidPipe);
@@ -105,7 +105,8 @@ TEST_F(EncoderPipeline, EachFailingChildIsReportedOnceAndTheOthersGoOn) {
     for (int i = 0; i < passCount; ++i) {
         if (*behaviours[i])
             std::ofstream(output(names[i]) + ".fake") << behaviours[i];
-        ASSERT_TRUE(plugin->launchEncoder(output(names[i]), "bgra", static_cast<PassKind>(i)));
+        ASSERT_TRUE(
+            plugin->launchEncoder(fakeEncoder, output(names[i]), "bgra", static_cast<PassKind>(i)));
     }
     ASSERT_TRUE(plugin->startWriter());
     for (int i = 0; i < passCount; ++i)
@@ -136,8 +137,7 @@ TEST_F(EncoderPipeline, MissingExecutableIsReportedWithTheSystemsCode) {
     // Both systems number "file not found" 2 (ERROR_FILE_NOT_FOUND, ENOENT).
     for (const std::string& ffmpeg :
          {output("no-such-ffmpeg.exe"), std::string("kivren-no-such-program")}) {
-        *plugin->ffmpegPath = ffmpeg;
-        EXPECT_FALSE(plugin->launchEncoder(output("video.mov"), "bgra", PassKind::Main));
+        EXPECT_FALSE(plugin->launchEncoder(ffmpeg, output("video.mov"), "bgra", PassKind::Main));
         EXPECT_EQ(plugin->encoders[0].pipe, invalidPipe);
         EXPECT_EQ(plugin->encoders[0].process, noProcess);
     }

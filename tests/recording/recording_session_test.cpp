@@ -157,4 +157,42 @@ TEST_F(RecordingFixture, StartStopStormFromTheHostThread) {
               static_cast<std::size_t>(std::count(data.begin(), data.end(), '|')) * frameBytes());
 }
 
+// The host writes a text setting in place, on its own thread, whenever it
+// changes; each recording must still see one whole value of it.
+TEST_F(RecordingFixture, TextSettingsChangedOnTheHostThreadReachRecordingsWhole) {
+    set("kivren_fps", "999");
+    set("kivren_depth", "0");
+    std::vector<std::string> names{"video"};
+    std::atomic<bool> done{false};
+    std::thread hostThread([&] {
+        for (int i = 0; i < 150; ++i) {
+            // Long enough to live on the heap, so a torn read copies freed memory.
+            names.push_back("take " + std::to_string(i) + std::string(30 + i % 17, '-'));
+            set("kivren_name", names.back());
+            set("kivren_path", out().string() + (i % 2 ? "/" : ""));
+            std::this_thread::sleep_for(std::chrono::microseconds(300));
+        }
+        done = true;
+    });
+    std::uint32_t frame = 0;
+    while (!done.load()) {
+        run("kivren_start");
+        driver->present(frame++);
+        run("kivren_stop");
+        driver->present(frame++);
+    }
+    hostThread.join();
+
+    std::size_t recordings = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(out())) {
+        if (entry.path().extension() != ".txt")
+            continue;
+        ++recordings;
+        const std::string stem = entry.path().stem().string();
+        EXPECT_NE(std::find(names.begin(), names.end(), stem), names.end()) << stem;
+    }
+    EXPECT_GE(recordings, 1u);
+    EXPECT_TRUE(logAt('1').empty()) << testing::PrintToString(logAt('1'));
+}
+
 } // namespace
