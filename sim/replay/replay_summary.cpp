@@ -74,19 +74,19 @@ std::optional<std::uint64_t> framesOf(const std::vector<RecordedFile>& files, co
 
 } // namespace
 
-std::vector<RecordedFile> countRecordedFiles(const ReplayOptions& options) {
+std::vector<RecordedFile> countRecordedFiles(const ReplayOptions& options,
+                                             const std::string& take) {
     std::vector<RecordedFile> files;
     const bool chosen[] = {true, options.depth, options.normal, options.custom};
     for (std::size_t i = 0; i < 4; ++i) {
         if (!chosen[i])
             continue;
-        RecordedFile file{
-            outputs[i].pass, options.out / (options.name + outputs[i].suffix), {}, {}};
+        RecordedFile file{outputs[i].pass, options.out / (take + outputs[i].suffix), {}, {}};
         countVideo(options, file);
         files.push_back(file);
     }
     if (options.frameData) {
-        RecordedFile file{"frame data", options.out / (options.name + ".txt"), {}, {}};
+        RecordedFile file{"frame data", options.out / (take + ".txt"), {}, {}};
         FrameData data;
         FrameDataError error;
         if (readFrameDataFile(file.path, data, error))
@@ -127,9 +127,9 @@ bool filesLineUp(const std::vector<RecordedFile>& files, std::string& why) {
 
 bool printSummary(const ReplayOptions& options, const ReplayResult& result,
                   ReplayReporter& report) {
-    const std::vector<RecordedFile> files = countRecordedFiles(options);
-    report.say(fmt::format("{} game frames played; files in {}:", result.framesPlayed,
-                           options.out.string()));
+    const std::vector<RecordedFile> files = countRecordedFiles(options, result.take);
+    report.say(fmt::format("{} game frames played; take \"{}\" in {}:", result.framesPlayed,
+                           result.take, options.out.string()));
     for (const RecordedFile& file : files) {
         const std::string count =
             file.frames ? fmt::format("{} {}", *file.frames,

@@ -18,8 +18,8 @@ struct RecordedFile {
     std::string problem;
 };
 
-// The files the options ask for, counted.
-std::vector<RecordedFile> countRecordedFiles(const ReplayOptions& options);
+// The files of the take that the options ask for, counted.
+std::vector<RecordedFile> countRecordedFiles(const ReplayOptions& options, const std::string& take);
 
 // Main = Depth = Normal = frame data entries (those recorded), Custom = Main
 // or Main - 1, and at least one Main frame. why says what does not line up.

@@ -51,3 +51,5 @@ void closeProcess(NativeHandle process);
 
 // True when the folder exists; the name is in the process's code page.
 bool folderExists(const std::string& folder);
+// True when anything (a file, a folder, a link) has this name.
+bool pathExists(const std::string& path);

@@ -165,3 +165,8 @@ bool folderExists(const std::string& folder) {
     struct stat info {};
     return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
+
+bool pathExists(const std::string& path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0;
+}

@@ -23,17 +23,6 @@ std::int64_t steadyNow() {
         .count();
 }
 
-struct Output {
-    PassKind pass;
-    const char* suffix;
-};
-constexpr Output outputs[] = {
-    {PassKind::Main, ".mov"},
-    {PassKind::Depth, " - depth.mov"},
-    {PassKind::Normal, " - normal.mov"},
-    {PassKind::Custom, " - custom pass.mov"},
-};
-
 } // namespace
 
 std::mutex& Kivren::sessionMutex() {
@@ -117,6 +106,22 @@ bool settingsAllowStart(const StartSettings& settings) {
     return true;
 }
 
+// The name this take is recorded under: kivren_name, or the first numbered
+// name whose files are all free. Empty (and said) when there is none.
+std::string chooseTakeName(const StartSettings& settings) {
+    const std::string take = freeTakeName(settings.path, settings.name, pathExists);
+    if (take.empty()) {
+        logToReShade(logFailure, fmt::format("[Kivren] Every take name from \"{0}\" to \"{0} "
+                                             "(9999)\" is taken in {1}; recording not started.",
+                                             settings.name, settings.path));
+    } else if (take != settings.name) {
+        logToReShade(logProgress, fmt::format("[Kivren] A take named \"{}\" exists in {}; this "
+                                              "one is recorded as \"{}\".",
+                                              settings.name, settings.path, take));
+    }
+    return take;
+}
+
 void destroyReadbackTextures(Kivren& k, api::device* device) {
     for (api::resource& texture : k.readbackTextures) {
         if (device && texture.handle != 0)
@@ -132,7 +137,8 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
     const StartSettings settings{textSettings.value(TextSetting::path),
                                  textSettings.value(TextSetting::name),
                                  textSettings.value(TextSetting::ffmpeg)};
-    if (!settingsAllowStart(settings)) {
+    const std::string take = settingsAllowStart(settings) ? chooseTakeName(settings) : "";
+    if (take.empty()) {
         recordRequested.exchange(false);
         return false;
     }
@@ -163,7 +169,7 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
         recordingStart = steadyNow();
 
         if (*recordFrameData) {
-            const std::string file = joinPath(settings.path, settings.name + ".txt");
+            const std::string file = joinPath(settings.path, take + ".txt");
             frameDataFile.close();
             frameDataFile.clear();
             frameDataFile.open(file, std::ios::out | std::ios::trunc | std::ios::binary);
@@ -179,13 +185,13 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
                 : "bgra";
 
         const bool chosen[] = {true, *recordDepth, *recordNormal, *recordCustomPass};
-        for (const Output& output : outputs) {
-            if (!chosen[passIndex(output.pass)])
+        for (int i = 0; i < passCount; ++i) {
+            const PassKind pass = static_cast<PassKind>(i);
+            if (!chosen[i])
                 continue;
             // A pass whose encoder does not start is not recorded; the others go on.
-            launchEncoder(settings.ffmpeg, joinPath(settings.path, settings.name + output.suffix),
-                          output.pass == PassKind::Custom ? customPixelFormat : "bgra",
-                          output.pass);
+            launchEncoder(settings.ffmpeg, joinPath(settings.path, take + takeFileSuffixes[i]),
+                          pass == PassKind::Custom ? customPixelFormat : "bgra", pass);
         }
         if (!startWriter())
             throw std::runtime_error("no writer thread");

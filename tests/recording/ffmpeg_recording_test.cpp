@@ -116,21 +116,21 @@ TEST_F(FfmpegRecording, CleanIdPassIsProRes4444AndCloser) {
     };
 
     record(presented);
-    const std::string subsampled = out().string() + "/422 - custom pass.mov";
-    std::filesystem::rename(file(" - custom pass.mov"), subsampled);
+    const std::string subsampled = file(" - custom pass.mov");
 
     set("kivren_custom_pass_444", "1");
+    set("kivren_name", "444");
     record(presented);
-    auto custom = probe(file(" - custom pass.mov"));
+    auto custom = probe(file(" - custom pass.mov", "444"));
     // FFmpeg's decoder reports ProRes 4444 at its full 12 bits; what matters is 4:4:4.
     EXPECT_EQ(custom["pix_fmt"].rfind("yuv444p", 0), 0u) << custom["pix_fmt"];
     EXPECT_EQ(custom["profile"], "4444");
     EXPECT_EQ(custom["nb_read_frames"], std::to_string(presented / 2));
-    auto main = probe(file(".mov"));
+    auto main = probe(file(".mov", "444"));
     EXPECT_EQ(main["pix_fmt"], "yuv422p10le") << "only the ID pass changes";
     EXPECT_EQ(main["profile"], "HQ");
 
-    const double full = customPsnr(file(" - custom pass.mov"));
+    const double full = customPsnr(file(" - custom pass.mov", "444"));
     const double half = customPsnr(subsampled);
     std::printf("Custom pass PSNR: 4:4:4 %.2f dB, 4:2:2 %.2f dB\n", full, half);
     EXPECT_GT(full, half);

@@ -93,9 +93,10 @@ TEST_F(RecordingFixture, TextureMissingFromTheEffect) {
 
     // Without Kivren_Main the effect is searched again on every processed frame.
     makeRuntime(reshade::api::format::b8g8r8a8_unorm, {"Kivren_Depth"});
+    set("kivren_name", "second");
     record(3);
     EXPECT_EQ(runtime->enumerations(), 3);
-    EXPECT_EQ(readFile(file(".mov")), std::string(3 * frameBytes(), '\0'));
+    EXPECT_EQ(readFile(file(".mov", "second")), std::string(3 * frameBytes(), '\0'));
 }
 
 TEST_F(RecordingFixture, EffectTextureCompiledAfterTheStartIsReadInItsOwnFormat) {

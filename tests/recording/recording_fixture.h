@@ -44,8 +44,8 @@ protected:
     }
 
     std::filesystem::path out() const { return scratch.path() / "out"; }
-    std::string file(const std::string& suffix) const {
-        return (out() / ("video" + suffix)).string();
+    std::string file(const std::string& suffix, const std::string& take = "video") const {
+        return (out() / (take + suffix)).string();
     }
 
     void makeRuntime(reshade::api::format format,

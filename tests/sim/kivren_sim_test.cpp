@@ -170,4 +170,24 @@ TEST(KivrenSimBadInput, EndsWithOneClearLineAndTheDocumentedStatus) {
     EXPECT_TRUE(std::filesystem::is_empty(scratch.path() / "out"));
 }
 
+// The plugin never replaces an earlier take: run again into the same folder,
+// kivren-sim reports the numbered take the plugin chose, and it lines up.
+TEST(KivrenSimTakes, ASecondRunKeepsTheFirstTake) {
+    ScratchFolder scratch;
+    const std::string fake = fakeEncoder().string();
+    const ProgramRun first = simWith(scratch, {"--ffmpeg", fake, "--name", "take"});
+    const ProgramRun second = simWith(scratch, {"--ffmpeg", fake, "--name", "take"});
+    EXPECT_EQ(first.exitCode, 0) << first.output;
+    EXPECT_EQ(second.exitCode, 0) << second.output;
+    EXPECT_NE(first.output.find("take \"take\" in"), std::string::npos) << first.output;
+    EXPECT_NE(second.output.find("take \"take (2)\" in"), std::string::npos) << second.output;
+    const std::filesystem::path out = scratch.path() / "out";
+    for (const char* suffix : {".mov", " - depth.mov", ".txt"}) {
+        EXPECT_EQ(readBytes(out / (std::string("take") + suffix)),
+                  readBytes(out / (std::string("take (2)") + suffix)))
+            << "the same replay, recorded twice: " << suffix;
+        EXPECT_FALSE(readBytes(out / (std::string("take") + suffix)).empty()) << suffix;
+    }
+}
+
 } // namespace
