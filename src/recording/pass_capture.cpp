@@ -161,7 +161,7 @@ void Kivren::copyPassTexture(api::device* device, api::command_list* list, api::
 void Kivren::readBackPass(api::device* device, api::resource readback, PassKind pass,
                           RowOrder rowOrder) {
     EncoderProcess& encoder = encoders[passIndex(pass)];
-    if (readback.handle == 0 || encoder.pipe == invalidPipe)
+    if (readback.handle == 0 || encoder.pipe == invalidPipe || passStalled[passIndex(pass)].load())
         return;
     // Due whether or not the mapping works: the stop reports frames that never arrived.
     ++encoder.framesDue;
@@ -181,7 +181,7 @@ void Kivren::captureCustomPass(api::effect_runtime* runtime, api::resource_view 
     constexpr auto custom = passIndex(PassKind::Custom);
     EncoderProcess& encoder = encoders[custom];
     const api::resource readback = readbackTextures[custom];
-    if (readback.handle == 0 || encoder.pipe == invalidPipe)
+    if (readback.handle == 0 || encoder.pipe == invalidPipe || passStalled[custom].load())
         return;
     // A turn lasts until the next processed frame, which may be several
     // presented frames away; one Custom frame per turn keeps the Custom video

@@ -166,16 +166,19 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
         customTurn = false;
         for (EncoderProcess& encoder : encoders)
             encoder = EncoderProcess{};
+        for (std::atomic<bool>& stalled : passStalled)
+            stalled.store(false);
+        stallDeclaredAt.store(0);
         recordingStart = steadyNow();
 
         if (*recordFrameData) {
-            const std::string file = joinPath(settings.path, take + ".txt");
+            frameDataPath = joinPath(settings.path, take + ".txt");
             frameDataFile.close();
             frameDataFile.clear();
-            frameDataFile.open(file, std::ios::out | std::ios::trunc | std::ios::binary);
+            frameDataFile.open(frameDataPath, std::ios::out | std::ios::trunc | std::ios::binary);
             if (!frameDataFile.is_open())
-                logToReShade(logFailure,
-                             fmt::format("[Kivren] Cannot open the frame data file {}", file));
+                logToReShade(logFailure, fmt::format("[Kivren] Cannot open the frame data file {}",
+                                                     frameDataPath));
         }
 
         const api::format format = backBufferDesc.texture.format;
@@ -218,7 +221,16 @@ void Kivren::stopRecording(api::effect_runtime* runtime) {
         destroyReadbackTextures(*this, nullptr);
     }
     // Closed whatever kivren_frame_data says now: it may have changed since the start.
-    frameDataFile.close();
+    if (frameDataFile.is_open()) {
+        frameDataFile.close();
+        // A full disk fails the writes (or the last one, at the close).
+        if (frameDataFile.fail())
+            logToReShade(logFailure,
+                         fmt::format("[Kivren] The frame data file {} could not be written "
+                                     "completely (is the disk full?).",
+                                     frameDataPath));
+        frameDataFile.clear();
+    }
     closeEncoders();
 
     const std::int64_t milliseconds = (steadyNow() - recordingStart) / 1'000'000;

@@ -100,7 +100,9 @@ TEST_F(EncoderPipeline, EachFailingChildIsReportedOnceAndTheOthersGoOn) {
     // reading is noticed by the writer.
     plugin->frameWidth = 512;
     plugin->frameHeight = 512;
-    const char* behaviours[] = {"", "status=3", "stop_after=1048576", "kill_after=1"};
+    const char* behaviours[] = {
+        "", "status=3\nstderr=[mov @ 0x5] Error writing trailer: No space left on device",
+        "stop_after=1048576", "kill_after=1"};
     const char* names[] = {"main.mov", "depth.mov", "normal.mov", "custom.mov"};
     for (int i = 0; i < passCount; ++i) {
         if (*behaviours[i])
@@ -117,8 +119,10 @@ TEST_F(EncoderPipeline, EachFailingChildIsReportedOnceAndTheOthersGoOn) {
     EXPECT_EQ(readFile(output("depth.mov")).size(), 5u * 512 * 512 * 4);
     const auto lines = failures();
     ASSERT_EQ(lines.size(), 3u) << testing::PrintToString(lines);
+    // FFmpeg's own reason ends the line.
     EXPECT_EQ(lines[0], "[Kivren] Depth pass incomplete: 5 of 5 frames written, write error 0, "
-                        "encoder exit status 3.");
+                        "encoder exit status 3. FFmpeg: [mov @ 0x5] Error writing trailer: No "
+                        "space left on device");
     EXPECT_TRUE(
         std::regex_match(lines[1], std::regex(R"(\[Kivren\] Normal pass incomplete: [1-4] )"
                                               R"(of 5 frames written, write error [1-9]\d*, )"
