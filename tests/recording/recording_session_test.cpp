@@ -198,7 +198,9 @@ TEST_F(RecordingFixture, TextSettingsChangedOnTheHostThreadReachRecordingsWhole)
         if (entry.path().extension() != ".txt")
             continue;
         ++recordings;
-        const std::string stem = entry.path().stem().string();
+        // Several recordings may fall between two changes: numbered takes.
+        const std::string stem =
+            std::regex_replace(entry.path().stem().string(), std::regex(R"( \(\d+\)$)"), "");
         EXPECT_NE(std::find(names.begin(), names.end(), stem), names.end()) << stem;
     }
     EXPECT_GE(recordings, 1u);
