@@ -25,8 +25,10 @@ inline std::int64_t steadyNanoseconds() {
 // What the writer is doing, for whoever waits on it: the steady-clock time of
 // its last step (a frame taken from the queue, a piece of one written into a
 // pipe), and the pass and the frame of that pass (from 1) it is writing; the
-// pass is -1 while it writes nothing.
-struct WriterActivity {
+// pass is -1 while it writes nothing. A cache line of its own: the writer
+// stores into it for every piece it writes, and the render thread's own
+// flags must not share that line.
+struct alignas(64) WriterActivity {
     std::atomic<std::int64_t> progressAt{0};
     std::atomic<int> busyPass{-1};
     std::atomic<std::uint32_t> busyFrame{0};
