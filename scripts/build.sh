@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the native configuration (build/native: plugin, stand-ins, tests and
-# benchmarks, with AddressSanitizer and UndefinedBehaviorSanitizer) and the
-# Windows one (build/windows: Kivren2.dll and the Windows test programs).
-#   scripts/build.sh [native|windows|all]
+# benchmarks, with AddressSanitizer and UndefinedBehaviorSanitizer), the
+# Windows one (build/windows: Kivren2.dll and the Windows test programs), the
+# ThreadSanitizer one (build/tsan: only the tests whose threads meet in the
+# plugin) and the fuzzing one (build/fuzz: the libFuzzer targets, with clang).
+#   scripts/build.sh [native|windows|tsan|fuzz|all]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 what=${1:-all}
@@ -35,9 +37,30 @@ build_windows() {
     cmake --build "$here/build/windows" -j "$jobs"
 }
 
+build_tsan() {
+    need g++ g++
+    cmake -S "$here" -B "$here/build/tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKIVREN_TSAN=ON \
+        -DKIVREN_BUILD_BENCH=OFF
+    # The threaded tests and what they load (tests/CMakeLists.txt lists them).
+    cmake --build "$here/build/tsan" -j "$jobs" --target kivren_thread_tests
+}
+
+build_fuzz() {
+    need clang++-16 clang-16
+    if [ ! -f /usr/lib/llvm-16/lib/clang/16/lib/linux/libclang_rt.fuzzer-x86_64.a ]; then
+        echo "build.sh: libFuzzer not found: install the Debian package libclang-rt-16-dev (scripts/setup.sh installs everything)" >&2
+        exit 1
+    fi
+    cmake -S "$here" -B "$here/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DKIVREN_FUZZ=ON -DCMAKE_C_COMPILER=clang-16 -DCMAKE_CXX_COMPILER=clang++-16
+    cmake --build "$here/build/fuzz" -j "$jobs"
+}
+
 case "$what" in
 native) build_native ;;
 windows) build_windows ;;
-all) build_native; build_windows ;;
-*) echo "usage: scripts/build.sh [native|windows|all]" >&2; exit 2 ;;
+tsan) build_tsan ;;
+fuzz) build_fuzz ;;
+all) build_native; build_windows; build_tsan; build_fuzz ;;
+*) echo "usage: scripts/build.sh [native|windows|tsan|fuzz|all]" >&2; exit 2 ;;
 esac

@@ -33,7 +33,14 @@ for ((i = 0; i < ${#args[@]}; ++i)); do
     --name) name=${args[$((i + 1))]:-$name} ;;
     esac
 done
-"$build/bin/kivren-sim" --out "$out" --name "$name" "$@"
+# The plugin records under "<name> (2)" and so on when a take of that name is
+# already in the folder; kivren-sim's summary says which.
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+"$build/bin/kivren-sim" --out "$out" --name "$name" "$@" | tee "$log"
+take=$(sed -n 's/^[0-9]* game frames played; take "\(.*\)" in .*:$/\1/p' "$log")
+[ -n "$take" ] || fail "kivren-sim did not say which take it recorded"
+name=$take
 
 # The contact sheet: the middle Main frame with the Depth and Normal frames of
 # the same index, and the ID pass frame recorded right after it.

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the native suite (ctest, sanitizers on) and the
+# Builds and runs every test: the native suite (ctest, sanitizers on), the
 # Windows suite (ctest running the Windows programs under Wine, with a Wine
 # prefix of its own inside the build folder and an Xvfb display that this
-# script starts and stops). A suite that cannot run is a failure.
-#   scripts/test.sh [native|windows|all]
+# script starts and stops), the threaded tests under ThreadSanitizer, and the
+# fuzz targets, each for a bounded time. A suite that cannot run is a failure.
+#   scripts/test.sh [native|windows|tsan|fuzz|all]
 set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 what=${1:-all}
@@ -16,7 +17,7 @@ need cmake cmake
 need ctest cmake
 need ffmpeg ffmpeg
 need ffprobe ffmpeg
-if [ "$what" != native ]; then
+if [ "$what" = windows ] || [ "$what" = all ]; then
     need clang-16 clang-16
     need wine "wine and wine64"
     need wineserver "wine and wine64"
@@ -29,6 +30,21 @@ run_native() {
     "$here/scripts/build.sh" native || fail "native build failed"
     echo "=== native tests ==="
     (cd "$here/build/native" && ctest --output-on-failure -j "$jobs") || status=1
+}
+
+run_tsan() {
+    "$here/scripts/build.sh" tsan || fail "ThreadSanitizer build failed"
+    echo "=== threaded tests (ThreadSanitizer) ==="
+    # The first report ends the test program and fails its test. No report is
+    # suppressed: none comes from code that is not ours.
+    (cd "$here/build/tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+        ctest --output-on-failure -j "$jobs" -L threads) || status=1
+}
+
+run_fuzz() {
+    "$here/scripts/build.sh" fuzz || fail "fuzzing build failed"
+    echo "=== fuzz targets ==="
+    (cd "$here/build/fuzz" && ctest --output-on-failure -j "$jobs" -L fuzz) || status=1
 }
 
 xvfb_pid=""
@@ -76,7 +92,9 @@ run_windows() {
 case "$what" in
 native) run_native ;;
 windows) run_windows ;;
-all) run_native; run_windows ;;
-*) echo "usage: scripts/test.sh [native|windows|all]" >&2; exit 2 ;;
+tsan) run_tsan ;;
+fuzz) run_fuzz ;;
+all) run_native; run_tsan; run_fuzz; run_windows ;;
+*) echo "usage: scripts/test.sh [native|windows|tsan|fuzz|all]" >&2; exit 2 ;;
 esac
 exit $status

@@ -3,8 +3,10 @@
 // whose reader only discards against one big write loop into the same kind
 // of pipe. Report: captureOnePass / memcpyOnePass/1 and captureIntoDeepQueue
 // / memcpyOnePass/8 times (goal below 1.5), and writer/loop bytes per second
-// (goal at least 0.8).
+// (goal at least 0.8). captureOnePass / captureWithoutStallWatch is what the
+// stall watch costs the render thread (goal: no measurable difference).
 #include "core/kivren.h"
+#include "recording/frame_packing.h"
 
 #include <benchmark/benchmark.h>
 
@@ -73,6 +75,40 @@ void captureOnePass(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frameBytes));
 }
 BENCHMARK(captureOnePass)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same pack and queue as enqueueFrame before the stall watch: a wait for
+// room without a limit, on the plugin's own queue and writer.
+void enqueueWithoutStallWatch(Kivren& plugin, const std::uint8_t* data) {
+    const NativeHandle pipe = plugin.encoders[0].pipe;
+    if (pipe == invalidPipe)
+        return;
+    FrameBytes pixels = FrameBytes::allocate(frameBytes);
+    packFrame(pixels.data.get(), rowBytes, height, {data, pitch, height, rowBytes},
+              RowOrder::reversed);
+    {
+        std::unique_lock lock(plugin.queueMutex);
+        plugin.queueReady.wait(lock, [&] {
+            std::size_t queued = 0;
+            for (const PendingFrame& frame : plugin.frameQueue)
+                queued += frame.pixels.size;
+            return plugin.frameQueue.empty() || queued + frameBytes <= plugin.frameQueueBudget ||
+                   !plugin.writerRunning.load();
+        });
+        plugin.frameQueue.push_back({std::move(pixels), pipe, PassKind::Main});
+    }
+    plugin.queueReady.notify_all();
+}
+
+void captureWithoutStallWatch(benchmark::State& state) {
+    const auto source = mappedFrame();
+    const NativeHandle devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    auto plugin = pluginFeeding(devNull);
+    for (auto _ : state)
+        enqueueWithoutStallWatch(*plugin, source.data());
+    plugin->closeEncoders();
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frameBytes));
+}
+BENCHMARK(captureWithoutStallWatch)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The copy alone, into as many destinations as it rotates through: one is
 // the strictest baseline, a destination that stays in the caches.

@@ -32,6 +32,7 @@ bool SimCVar::boolValue() const {
 }
 
 void SimCVar::setValue(const std::string& value) {
+    console_.noteJournal("setValue " + name_ + " " + value);
     std::string oldValue;
     std::vector<std::function<void(std::string, CVarWrapper)>> handlers;
     {

@@ -16,9 +16,23 @@
 #include <fstream>
 #include <memory>
 #include <random>
+#include <regex>
 #include <thread>
 
 namespace {
+
+// The plugin says at the start when it records under a numbered name, so that
+// no earlier take is replaced.
+std::string recordedTake(const std::string& name) {
+    static const std::regex renamed(
+        R"re(3 \[Kivren\] A take named ".*" exists in .*; this one is recorded as "(.*)"\.)re");
+    std::string take = name;
+    std::smatch match;
+    for (const std::string& line : StandInReShade::instance().logLines())
+        if (std::regex_match(line, match, renamed))
+            take = match[1];
+    return take;
+}
 
 using Clock = std::chrono::steady_clock;
 
@@ -268,6 +282,8 @@ void Session::play() {
             fail("the plugin did not start the recording (see ReShade's line above)");
             return;
         }
+        if (!result_.recorded)
+            result_.take = recordedTake(o_.name);
         result_.recorded = true;
         report_.progress(frame + 1, o_.frames, counters);
     }

@@ -33,6 +33,9 @@ struct ReplayResult {
     bool recorded = false; // the plugin started the recording
     bool failed = false;   // something went wrong after the start
     bool interrupted = false;
+    // The name the plugin recorded the take under: --name, or a numbered
+    // name when files of that take were already in the folder.
+    std::string take;
     std::uint32_t framesPlayed = 0;
     std::vector<IdPassMesh> idPass;
     ReplayTimes times;

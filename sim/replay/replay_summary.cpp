@@ -129,19 +129,19 @@ OutputSnapshot snapshotOutputs(const ReplayOptions& options) {
     return snapshot;
 }
 
-std::vector<RecordedFile> countRecordedFiles(const ReplayOptions& options,
+std::vector<RecordedFile> countRecordedFiles(const ReplayOptions& options, const std::string& take,
                                              const OutputSnapshot& before) {
     std::vector<RecordedFile> files;
     const bool chosen[] = {true, options.depth, options.normal, options.custom};
     for (std::size_t i = 0; i < 4; ++i) {
         if (!chosen[i])
             continue;
-        RecordedFile file{outputs[i].pass, outputPath(options, outputs[i].suffix), {}, {}};
+        RecordedFile file{outputs[i].pass, options.out / (take + outputs[i].suffix), {}, {}};
         countVideo(options, before, file);
         files.push_back(file);
     }
     if (options.frameData) {
-        RecordedFile file{"frame data", outputPath(options, ".txt"), {}, {}};
+        RecordedFile file{"frame data", options.out / (take + ".txt"), {}, {}};
         FrameDataScan scan;
         FrameDataError error;
         if (untouched(before, file.path))
@@ -186,9 +186,9 @@ bool filesLineUp(const std::vector<RecordedFile>& files, std::string& why) {
 
 bool printSummary(const ReplayOptions& options, const ReplayResult& result,
                   const OutputSnapshot& before, ReplayReporter& report) {
-    const std::vector<RecordedFile> files = countRecordedFiles(options, before);
-    report.say(fmt::format("{} game frames played; files in {}:", result.framesPlayed,
-                           options.out.string()));
+    const std::vector<RecordedFile> files = countRecordedFiles(options, result.take, before);
+    report.say(fmt::format("{} game frames played; take \"{}\" in {}:", result.framesPlayed,
+                           result.take, options.out.string()));
     for (const RecordedFile& file : files) {
         const std::string count =
             file.frames ? fmt::format("{} {}", *file.frames,

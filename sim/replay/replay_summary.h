@@ -32,8 +32,9 @@ struct OutputSnapshot {
 };
 OutputSnapshot snapshotOutputs(const ReplayOptions& options);
 
-// The files the options ask for, counted.
-std::vector<RecordedFile> countRecordedFiles(const ReplayOptions& options,
+// The files of the take that the options ask for, counted; a file just as
+// it was before the run (an earlier run's) is never counted.
+std::vector<RecordedFile> countRecordedFiles(const ReplayOptions& options, const std::string& take,
                                              const OutputSnapshot& before);
 
 // Main = Depth = Normal = frame data entries (those recorded), Custom = Main

@@ -1,5 +1,7 @@
 #include "sim_command_queue.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -49,6 +51,12 @@ void SimCommandList::copy_texture_region(api::resource source, std::uint32_t sou
     }
     if (from.texture.width != to.texture.width || from.texture.height != to.texture.height) {
         device_.noteError("copy: textures differ in size");
+        return;
+    }
+    if (typelessFamily(from.texture.format) != typelessFamily(to.texture.format)) {
+        device_.noteRefusedCopy(fmt::format("copy from format {} into format {}",
+                                            static_cast<std::uint32_t>(from.texture.format),
+                                            static_cast<std::uint32_t>(to.texture.format)));
         return;
     }
     device_.withTexture(dest, [](SimTexture& t) { ++t.pendingCopies; });

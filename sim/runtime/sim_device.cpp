@@ -23,6 +23,21 @@ bool fourBytesPerPixel(api::format format) {
 
 } // namespace
 
+api::format typelessFamily(api::format format) {
+    switch (format) {
+    case api::format::r8g8b8a8_typeless:
+    case api::format::r8g8b8a8_unorm:
+    case api::format::r8g8b8a8_unorm_srgb:
+        return api::format::r8g8b8a8_typeless;
+    case api::format::b8g8r8a8_typeless:
+    case api::format::b8g8r8a8_unorm:
+    case api::format::b8g8r8a8_unorm_srgb:
+        return api::format::b8g8r8a8_typeless;
+    default:
+        return format;
+    }
+}
+
 bool SimDevice::create_resource(const api::resource_desc& desc, const api::subresource_data*,
                                 api::resource_usage initialState, api::resource* outHandle,
                                 void**) {
@@ -139,6 +154,16 @@ void SimDevice::failCreationAfter(int successes) {
 void SimDevice::failMapping(bool fail) {
     std::lock_guard lock(mutex_);
     failMapping_ = fail;
+}
+
+void SimDevice::noteRefusedCopy(const std::string& copy) {
+    std::lock_guard lock(mutex_);
+    refusedCopies_.push_back(copy);
+}
+
+std::vector<std::string> SimDevice::refusedCopies() const {
+    std::lock_guard lock(mutex_);
+    return refusedCopies_;
 }
 
 std::vector<std::string> SimDevice::errors() const {

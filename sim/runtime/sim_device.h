@@ -62,6 +62,10 @@ public:
         return true;
     }
     void noteError(const std::string& error);
+    // Copies that Direct3D 11 refuses without a word (formats of different
+    // typeless families): nothing is copied, and the test can read them here.
+    void noteRefusedCopy(const std::string& copy);
+    std::vector<std::string> refusedCopies() const;
     // After this many more successful creations, creation fails (negative: never).
     void failCreationAfter(int successes);
     // Mapping fails while set.
@@ -78,4 +82,10 @@ private:
     int creationsLeft_ = -1;
     bool failMapping_ = false;
     std::vector<std::string> errors_;
+    std::vector<std::string> refusedCopies_;
 };
+
+// The typeless format a format belongs to: Direct3D 11 copies between two
+// textures only when their formats share it (r8g8b8a8_unorm and
+// r8g8b8a8_typeless do, r8g8b8a8_unorm and b8g8r8a8_unorm do not).
+reshade::api::format typelessFamily(reshade::api::format format);

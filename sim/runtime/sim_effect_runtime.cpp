@@ -86,7 +86,9 @@ void SimEffectRuntime::get_texture_binding(api::effect_texture_variable handle,
 void SimEffectRuntime::addEffectTexture(const std::string& effect, const std::string& name) {
     api::resource_desc desc;
     desc.type = api::resource_type::texture_2d;
-    desc.texture = {width_, height_, 1, 1, api::format::b8g8r8a8_unorm, 1};
+    // ReShade FX has no BGRA format: its textures are r8g8b8a8_typeless
+    // (viewed as r8g8b8a8_unorm), whatever the back buffer's format.
+    desc.texture = {width_, height_, 1, 1, api::format::r8g8b8a8_typeless, 1};
     desc.heap = api::memory_heap::gpu_only;
     desc.usage = api::resource_usage::render_target | api::resource_usage::shader_resource |
                  api::resource_usage::copy_source;

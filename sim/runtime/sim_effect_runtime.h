@@ -53,12 +53,14 @@ public:
     std::uint32_t width() const { return width_; }
     std::uint32_t height() const { return height_; }
     reshade::api::resource_view backBufferView() const { return backBufferView_; }
-    // A texture of the back buffer's size in 8-bit BGRA, as kivren2.fx declares them.
+    // A texture of the back buffer's size in r8g8b8a8_typeless, as ReShade
+    // creates every texture that kivren2.fx declares.
     void addEffectTexture(const std::string& effect, const std::string& name);
     // Back buffer: rows top first, bytes in the order of its format.
     void drawBackBuffer(const SimPicture& picture);
-    // Effect textures: bottom row first, B, G, R, A, so that a reader taking
-    // the rows last first and the bytes as "bgra" sees the picture.
+    // Effect textures: bottom row first, and kivren2.fx writes the picture's
+    // blue into red and red into blue, so that a reader taking the rows last
+    // first and the bytes as "bgra" sees the picture.
     bool drawEffectTexture(const std::string& name, const SimPicture& picture);
     int enumerations() const { return enumerations_; }
 

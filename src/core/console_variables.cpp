@@ -1,6 +1,7 @@
 // The ten console variables and the handler that keeps settings.cfg current.
 #include "core/host_guard.h"
 #include "core/kivren.h"
+#include "core/settings_file.h"
 
 #include <variant>
 
@@ -47,12 +48,25 @@ void Kivren::registerConsoleVariables() {
         std::visit([&cvar](auto* member) { cvar.bindTo(*member); }, v.member);
     }
 
-    for (const char* persisted : {"kivren_path", "kivren_name", "kivren_ffmpeg_path"}) {
-        cvarManager->getCvar(persisted).addOnValueChanged(
-            [this](std::string, CVarWrapper) { settingsChanged(); });
+    for (const char* persisted : persistedSettings) {
+        CVarWrapper cvar = cvarManager->getCvar(persisted);
+        TextSetting which{};
+        TextSettings::fromVariableName(persisted, which);
+        // bindTo has just written the variable's current value (the host may
+        // remember one from an earlier load of the plugin).
+        textSettings.publish(which, cvar.getStringValue());
+        cvar.addOnValueChanged(
+            [this](std::string, CVarWrapper changed) { settingsChanged(changed); });
     }
 }
 
-void Kivren::settingsChanged() {
-    guardHostCall(*this, "saveSettings", [this] { saveSettings(); });
+// The host has written the new value into the bound string on this thread;
+// the other threads see it once it is published.
+void Kivren::settingsChanged(CVarWrapper cvar) {
+    guardHostCall(*this, "saveSettings", [this, &cvar] {
+        TextSetting which{};
+        if (TextSettings::fromVariableName(cvar.getCVarName(), which))
+            textSettings.publish(which, cvar.getStringValue());
+        saveSettings();
+    });
 }

@@ -48,6 +48,11 @@ void Kivren::onLoad() {
         videoFps = std::make_shared<std::int32_t>(30);
         ffmpegPath = std::make_shared<std::string>("ffmpeg");
         recordCustomPass444 = std::make_shared<bool>(false);
+        textSettings.publish(TextSetting::path, *recordPath);
+        textSettings.publish(TextSetting::name, *recordName);
+        textSettings.publish(TextSetting::ffmpeg, *ffmpegPath);
+        savedSettingValues = {*recordPath, *recordName, *ffmpegPath};
+        refusedSettingValues = {};
 
         highlightColour = {1.0f, 0.0f, 1.0f};
 

@@ -5,7 +5,9 @@
 
 #include "bakkesmod/plugin/PluginSettingsWindow.h"
 #include "bakkesmod/plugin/bakkesmodplugin.h"
+#include "core/text_settings.h"
 #include "idpass/mesh_key.h"
+#include "recording/frame_queue.h"
 #include "recording/recording_types.h"
 #include "reshade/reshade_api.hpp"
 
@@ -66,7 +68,9 @@ public:
 
     // ---- Host and settings state --------------------------------------------
     std::atomic<bool> effectsEnabled{true};
-    // Bound to the console variables: the host writes, everyone else reads.
+    // Bound to the console variables: the host writes them. The three text
+    // values are read only through textSettings, which their change handler
+    // keeps current; the others are single values read as they stand.
     std::shared_ptr<std::string> recordPath;
     std::shared_ptr<std::string> recordName;
     std::shared_ptr<bool> recordDepth;
@@ -79,6 +83,12 @@ public:
     std::shared_ptr<std::string> ffmpegPath;
     // The ID pass in ProRes 4444 (clean matte edges); off keeps every command line as it was.
     std::shared_ptr<bool> recordCustomPass444;
+    TextSettings textSettings;
+    // settings.cfg: the values its lines hold, and the unsavable values the
+    // console was last told about (saves may come from two host threads).
+    std::mutex settingsFileMutex;
+    std::array<std::string, 3> savedSettingValues;
+    std::array<std::string, 3> refusedSettingValues;
     std::string frameRecord;
     // Written on the host's game thread, copied on the presenting thread.
     std::mutex frameRecordMutex;
@@ -97,16 +107,36 @@ public:
     std::atomic<std::int32_t> measuredFps{0};
     std::int64_t lastFrameTime = 0; // steady clock, nanoseconds
     std::string customPixelFormat = "bgra";
+    std::string frameDataPath;
     std::deque<PendingFrame> frameQueue;
     std::mutex queueMutex;
     std::condition_variable queueReady;
     std::thread writerThread;
     std::atomic<bool> writerRunning{false};
+    bool writerFinished = false; // under queueMutex
+    WriterActivity writerActivity;
+    // Set, once per recording, for a pass whose encoder stopped taking data.
+    std::array<std::atomic<bool>, passCount> passStalled{};
+    std::atomic<std::int64_t> stallDeclaredAt{0}; // steady clock, nanoseconds
     std::array<reshade::api::resource_view, 3> passTextureViews{};
 
     // Queued frames may hold this many bytes before the render thread waits
     // for the writer: about one second of all four passes at 1080p and 30 fps.
-    static constexpr std::size_t frameQueueBudget = std::size_t{1920} * 1080 * 4 * passCount * 30;
+    std::size_t frameQueueBudget = std::size_t{1920} * 1080 * 4 * passCount * 30;
+    // How long the render thread (or the stop) waits for a writer that makes
+    // no progress before the encoder it writes to counts as stalled. 2 s is
+    // far beyond any pause of a working FFmpeg, which takes a frame in
+    // milliseconds, and the render thread only starts waiting once the
+    // queue holds its budget: a stalled game hitches once, for 2 s. An
+    // encoder's first frame waits for FFmpeg to start, which a virus
+    // scanner looking at a freshly downloaded ffmpeg.exe can stretch to
+    // seconds: it gets 10 s.
+    StallLimits stallLimits{2'000'000'000, 10'000'000'000};
+    // After its input has ended, FFmpeg finishes its file (with +faststart
+    // it rewrites the whole file), which takes as long as the disk needs; a
+    // child that does nothing at all (no processor time, no reads or
+    // writes) for this long is stuck, and is ended.
+    std::int64_t encoderIdleLimit = 5'000'000'000;
 
     // Held by the ReShade events for their whole run and by the unload's stop.
     static std::mutex& sessionMutex();
@@ -115,15 +145,29 @@ public:
     // Without a runtime (at unload) the GPU is left alone.
     void stopRecording(reshade::api::effect_runtime* runtime);
     void stopRecordingForUnload();
-    bool launchEncoder(const std::string& outputPath, const std::string& pixelFormat,
-                       PassKind pass);
+    bool launchEncoder(const std::string& ffmpeg, const std::string& outputPath,
+                       const std::string& pixelFormat, PassKind pass);
     void enqueueFrame(const std::uint8_t* data, std::uint32_t rowPitch, std::uint32_t mappedRows,
                       std::uint32_t mappedRowBytes, PassKind pass, RowOrder rowOrder);
     bool startWriter();
     void writerLoop();
+    void writeFrame(PendingFrame& frame);
+    // The pass whose encoder the writer is stuck on is dropped: its queued
+    // frames go, its child is ended, one line says so. False when the writer
+    // is stuck on no pass that is still running.
+    bool declareStalledPass();
     void closeEncoders();
+    void waitForWriter();
+    void endEncoders();
+    void removeEmptyOutput(PassKind pass);
     static void findPassTextures(reshade::api::effect_runtime* runtime,
                                  reshade::api::effect_texture_variable variable, void* context);
+    void lookUpPassTextures(reshade::api::effect_runtime* runtime);
+    void reportMissingTextures() const;
+    // Into readbackTextures; the description gives the size (and the format
+    // when the pass has no effect texture).
+    bool createReadbackTexture(reshade::api::device* device, PassKind pass,
+                               const reshade::api::resource_desc& sizeAndFallback);
     void capturePasses(reshade::api::effect_runtime* runtime);
     void copyPassTexture(reshade::api::device* device, reshade::api::command_list* list,
                          reshade::api::resource_view view, reshade::api::resource readback);
@@ -163,7 +207,7 @@ public:
     // ---- Console (host's thread) ------------------------------------------------
     void registerConsoleVariables();
     void registerConsoleCommands();
-    void settingsChanged();
+    void settingsChanged(CVarWrapper cvar);
     void commandStart(const std::vector<std::string>& words);
     void commandStop(const std::vector<std::string>& words);
 

@@ -1,6 +1,7 @@
 // settings.cfg: the recording folder, the recording name and the FFmpeg
 // executable, kept as a three-line console script in the host's data folder.
 #include "core/kivren.h"
+#include "core/settings_file.h"
 
 #include <fmt/format.h>
 
@@ -36,6 +37,7 @@ std::string fileSystemFailure(const char* operation, const fs::path& path,
 } // namespace
 
 void Kivren::saveSettings() {
+    std::lock_guard lock(settingsFileMutex);
     const fs::path folder = settingsFolder(*gameWrapper);
     std::error_code error;
     fs::create_directories(folder, error);
@@ -43,13 +45,26 @@ void Kivren::saveSettings() {
         consoleLine(fileSystemFailure("create_directories", folder, error));
         return;
     }
+    std::string content;
+    for (std::size_t i = 0; i < std::size(persistedSettings); ++i) {
+        const std::string value = textSettings.value(static_cast<TextSetting>(i));
+        if (savableSettingValue(value)) {
+            savedSettingValues[i] = value;
+            refusedSettingValues[i].clear();
+        } else if (value != refusedSettingValues[i]) {
+            // Said once per refused value, not at every later save.
+            refusedSettingValues[i] = value;
+            consoleLine(fmt::format("Kivren settings: {} holds a double quote or a control "
+                                    "character, which settings.cfg cannot keep; the file keeps "
+                                    "\"{}\".",
+                                    persistedSettings[i], savedSettingValues[i]));
+        }
+        content += settingsLine(persistedSettings[i], savedSettingValues[i]) + lineEnd;
+    }
     std::ofstream file(folder / "settings.cfg", std::ios::out | std::ios::trunc | std::ios::binary);
     if (!file.is_open())
         return;
-    // Values are written exactly as they stand, without escaping.
-    file << "kivren_path \"" << *recordPath << '"' << lineEnd;
-    file << "kivren_name \"" << *recordName << '"' << lineEnd;
-    file << "kivren_ffmpeg_path \"" << *ffmpegPath << '"' << lineEnd;
+    file << content;
 }
 
 void Kivren::loadSettings() {
@@ -63,9 +78,9 @@ void Kivren::loadSettings() {
     if (!exists)
         return;
 
-    // Each restoring line fires settingsChanged, which rewrites this file while
-    // the load is running; reading it whole first runs exactly the lines that
-    // the file held when the load began.
+    // Each restored value fires settingsChanged, which rewrites this file
+    // while the load is running; reading it whole first loads exactly the
+    // lines that the file held when the load began.
     std::string content;
     {
         std::ifstream file(path, std::ios::in | std::ios::binary);
@@ -76,17 +91,29 @@ void Kivren::loadSettings() {
         content = buffer.str();
     }
 
+    // Values are given to their variables directly, never to the console: a
+    // ";" or a quote in a line can then never run a command of its own.
+    int number = 0;
     std::size_t start = 0;
     while (start < content.size()) {
         std::size_t end = content.find('\n', start);
         if (end == std::string::npos)
             end = content.size();
-        std::string line = content.substr(start, end - start);
+        const std::string_view line = std::string_view(content).substr(start, end - start);
         start = end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty())
+        ++number;
+        const SettingsLine parsed = parseSettingsLine(line);
+        if (parsed.kind == SettingsLine::Kind::blank)
             continue;
-        cvarManager->executeCommand(line, true);
+        if (parsed.kind == SettingsLine::Kind::refused) {
+            consoleLine(fmt::format("Kivren settings: line {} of settings.cfg was not loaded: "
+                                    "only lines of the form kivren_name \"value\" are (put "
+                                    "console commands in cfg/kivren/default.cfg): {}",
+                                    number, printableSettingsLine(line)));
+            continue;
+        }
+        CVarWrapper cvar = cvarManager->getCvar(parsed.name);
+        if (cvar)
+            cvar.setValue(parsed.value);
     }
 }

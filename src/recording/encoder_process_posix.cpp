@@ -5,6 +5,7 @@
 #include "recording/command_line.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -12,6 +13,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 extern char** environ;
@@ -26,7 +30,7 @@ struct SpawnSetup {
     posix_spawnattr_t attributes;
     int error = 0;
 
-    explicit SpawnSetup(int childInput) {
+    SpawnSetup(int childInput, int childErrors) {
         posix_spawn_file_actions_init(&actions);
         posix_spawnattr_init(&attributes);
         error = posix_spawn_file_actions_adddup2(&actions, childInput, STDIN_FILENO);
@@ -34,8 +38,7 @@ struct SpawnSetup {
             error =
                 posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
         if (!error)
-            error =
-                posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+            error = posix_spawn_file_actions_adddup2(&actions, childErrors, STDERR_FILENO);
         // Descriptors the host opened without close-on-exec stay behind too,
         // among them the write ends of the other passes' pipes.
         if (!error)
@@ -79,9 +82,17 @@ ChildLaunch startChildProcess(const std::string& commandLine) {
     argv.push_back(nullptr);
 
     int fds[2];
+    int errorFds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
         launch.failure = ChildLaunch::Failure::pipe;
         launch.systemError = static_cast<std::uint32_t>(errno);
+        return launch;
+    }
+    if (pipe2(errorFds, O_CLOEXEC) != 0) {
+        launch.failure = ChildLaunch::Failure::pipe;
+        launch.systemError = static_cast<std::uint32_t>(errno);
+        close(fds[0]);
+        close(fds[1]);
         return launch;
     }
     fcntl(fds[1], F_SETPIPE_SZ, pipeCapacity);
@@ -89,20 +100,23 @@ ChildLaunch startChildProcess(const std::string& commandLine) {
     pid_t pid = 0;
     int error = ENOENT;
     if (!words.front().empty()) {
-        SpawnSetup setup(fds[0]);
+        SpawnSetup setup(fds[0], errorFds[1]);
         error = setup.error;
         if (!error)
             error = posix_spawnp(&pid, argv[0], &setup.actions, &setup.attributes, argv.data(),
                                  environ);
     }
     close(fds[0]);
+    close(errorFds[1]);
     if (error) {
         close(fds[1]);
+        close(errorFds[0]);
         launch.failure = ChildLaunch::Failure::process;
         launch.systemError = static_cast<std::uint32_t>(error);
         return launch;
     }
     launch.pipe = fds[1];
+    launch.errorOutput = errorFds[0];
     launch.process = pid;
     return launch;
 }
@@ -142,32 +156,106 @@ void closePipe(NativeHandle pipe) {
     close(static_cast<int>(pipe));
 }
 
-std::vector<ChildExit> waitForChildren(std::span<const NativeHandle> processes) {
-    std::vector<ChildExit> exits;
-    for (const NativeHandle process : processes) {
-        ChildExit exit;
-        int status = 0;
-        pid_t reaped;
-        do {
-            reaped = waitpid(static_cast<pid_t>(process), &status, 0);
-        } while (reaped < 0 && errno == EINTR);
-        // A host that ignores SIGCHLD has its children reaped for it: their
-        // status is gone and counts as a clean exit.
-        if (reaped > 0 && WIFEXITED(status)) {
-            exit.status = WEXITSTATUS(status);
-        } else if (reaped > 0 && WIFSIGNALED(status)) {
-            exit.status = WTERMSIG(status);
-            exit.signalled = true;
-        }
-        exits.push_back(exit);
-    }
-    return exits;
+OutputRead readChildOutput(NativeHandle output, char* buffer, std::size_t size,
+                           int waitMilliseconds) {
+    OutputRead result;
+    pollfd ready{static_cast<int>(output), POLLIN, 0};
+    const int polled = poll(&ready, 1, waitMilliseconds);
+    if (polled <= 0)
+        return result; // nothing yet (or interrupted): the caller asks again
+    const ssize_t n = read(static_cast<int>(output), buffer, size);
+    if (n > 0)
+        result.bytes = static_cast<std::size_t>(n);
+    else if (n == 0 || errno != EINTR)
+        result.ended = true;
+    return result;
 }
 
-// waitpid has already released the child.
+bool childEnded(NativeHandle process, ChildExit& exit) {
+    int status = 0;
+    pid_t reaped;
+    do {
+        reaped = waitpid(static_cast<pid_t>(process), &status, WNOHANG);
+    } while (reaped < 0 && errno == EINTR);
+    if (reaped == 0)
+        return false;
+    exit = {};
+    // A host that ignores SIGCHLD has its children reaped for it (ECHILD):
+    // their status is gone and counts as a clean exit.
+    if (reaped > 0 && WIFEXITED(status)) {
+        exit.status = WEXITSTATUS(status);
+    } else if (reaped > 0 && WIFSIGNALED(status)) {
+        exit.status = WTERMSIG(status);
+        exit.signalled = true;
+    }
+    return true;
+}
+
+namespace {
+
+// Numbers from a /proc file of the child; 0 for what cannot be read.
+std::uint64_t procNumbers(const std::string& path, const char* const* names, std::size_t count) {
+    std::FILE* file = std::fopen(path.c_str(), "r");
+    if (!file)
+        return 0;
+    std::uint64_t total = 0;
+    char line[512];
+    while (std::fgets(line, sizeof(line), file)) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t length = std::strlen(names[i]);
+            if (std::strncmp(line, names[i], length) == 0)
+                total += std::strtoull(line + length, nullptr, 10);
+        }
+    }
+    std::fclose(file);
+    return total;
+}
+
+// utime and stime, the 14th and 15th fields of /proc/<pid>/stat, counted
+// after the command name, which is in parentheses and may hold spaces.
+std::uint64_t processorTicks(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "r");
+    if (!file)
+        return 0;
+    char text[1024] = {};
+    const std::size_t n = std::fread(text, 1, sizeof(text) - 1, file);
+    std::fclose(file);
+    text[n] = '\0';
+    const char* field = std::strrchr(text, ')');
+    if (!field)
+        return 0;
+    std::uint64_t ticks = 0;
+    // After ')': field 3 (state) is the first; utime is field 14, stime 15.
+    for (int number = 2; number <= 15 && field; ++number) {
+        field = std::strchr(field + 1, ' ');
+        if (field && (number == 13 || number == 14))
+            ticks += std::strtoull(field + 1, nullptr, 10);
+    }
+    return ticks;
+}
+
+} // namespace
+
+std::uint64_t childActivity(NativeHandle process) {
+    const std::string folder = "/proc/" + std::to_string(process);
+    static constexpr const char* transfers[] = {"rchar:", "wchar:"};
+    return processorTicks(folder + "/stat") + procNumbers(folder + "/io", transfers, 2);
+}
+
+void terminateChild(NativeHandle process) {
+    // Never reaped before childEnded says so, so the pid is still ours.
+    kill(static_cast<pid_t>(process), SIGKILL);
+}
+
+// childEnded has already released the child.
 void closeProcess(NativeHandle) {}
 
 bool folderExists(const std::string& folder) {
     struct stat info {};
     return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool pathExists(const std::string& path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0;
 }

@@ -1,5 +1,5 @@
-// Children through CreateProcessA: an inheritable anonymous pipe whose write
-// end is made private again, so that only the read end reaches the child.
+// Children through CreateProcessA: two inheritable anonymous pipes whose
+// plugin ends are made private again, so that only the child's ends reach it.
 #include "recording/encoder_process.h"
 
 #include <windows.h>
@@ -17,20 +17,41 @@ NativeHandle fromHandle(HANDLE handle) {
 
 } // namespace
 
-ChildLaunch startChildProcess(const std::string& commandLine) {
-    ChildLaunch launch;
+namespace {
+
+// An anonymous pipe whose one end passes to a child and whose other stays
+// with the plugin, made private again so that no other child inherits it.
+bool createChildPipe(HANDLE& readEnd, HANDLE& writeEnd, bool childReads) {
     SECURITY_ATTRIBUTES security{};
     security.nLength = sizeof(security);
     security.lpSecurityDescriptor = nullptr;
     security.bInheritHandle = TRUE;
+    if (!CreatePipe(&readEnd, &writeEnd, &security, 0))
+        return false;
+    SetHandleInformation(childReads ? writeEnd : readEnd, HANDLE_FLAG_INHERIT, 0);
+    return true;
+}
+
+} // namespace
+
+ChildLaunch startChildProcess(const std::string& commandLine) {
+    ChildLaunch launch;
     HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &security, 0)) {
+    HANDLE errorRead = nullptr;
+    HANDLE errorWrite = nullptr;
+    if (!createChildPipe(readEnd, writeEnd, true)) {
         launch.failure = ChildLaunch::Failure::pipe;
         launch.systemError = GetLastError();
         return launch;
     }
-    SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, 0);
+    if (!createChildPipe(errorRead, errorWrite, false)) {
+        launch.failure = ChildLaunch::Failure::pipe;
+        launch.systemError = GetLastError();
+        CloseHandle(readEnd);
+        CloseHandle(writeEnd);
+        return launch;
+    }
 
     // CreateProcessA may write into the command line it is given.
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
@@ -41,21 +62,26 @@ ChildLaunch startChildProcess(const std::string& commandLine) {
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = readEnd;
     startup.hStdOutput = INVALID_HANDLE_VALUE;
-    startup.hStdError = INVALID_HANDLE_VALUE;
+    startup.hStdError = errorWrite;
 
     PROCESS_INFORMATION process{};
     const BOOL created = CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, TRUE,
                                         CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
     const DWORD error = created ? 0 : GetLastError();
+    // The child holds its own copies now; ours would keep its input open
+    // and its error output from ever ending.
     CloseHandle(readEnd);
+    CloseHandle(errorWrite);
     if (!created) {
         CloseHandle(writeEnd);
+        CloseHandle(errorRead);
         launch.failure = ChildLaunch::Failure::process;
         launch.systemError = error;
         return launch;
     }
     CloseHandle(process.hThread);
     launch.pipe = fromHandle(writeEnd);
+    launch.errorOutput = fromHandle(errorRead);
     launch.process = fromHandle(process.hProcess);
     return launch;
 }
@@ -84,21 +110,58 @@ void closePipe(NativeHandle pipe) {
     CloseHandle(toHandle(pipe));
 }
 
-std::vector<ChildExit> waitForChildren(std::span<const NativeHandle> processes) {
-    std::vector<HANDLE> handles;
-    for (const NativeHandle process : processes)
-        handles.push_back(toHandle(process));
-    if (!handles.empty())
-        WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), TRUE, INFINITE);
-    std::vector<ChildExit> exits;
-    for (HANDLE handle : handles) {
-        DWORD code = 0;
-        ChildExit exit;
-        if (GetExitCodeProcess(handle, &code))
-            exit.status = code;
-        exits.push_back(exit);
+// Anonymous pipes know no overlapped reads: the reader peeks, and reads only
+// what is there, so that it never blocks and can be told to stop.
+OutputRead readChildOutput(NativeHandle output, char* buffer, std::size_t size,
+                           int waitMilliseconds) {
+    OutputRead result;
+    constexpr DWORD pollInterval = 10;
+    for (int waited = 0;; waited += static_cast<int>(pollInterval)) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(toHandle(output), nullptr, 0, nullptr, &available, nullptr)) {
+            result.ended = true; // ERROR_BROKEN_PIPE: the child's end is closed
+            return result;
+        }
+        if (available > 0)
+            break;
+        if (waited >= waitMilliseconds)
+            return result;
+        Sleep(pollInterval);
     }
-    return exits;
+    DWORD n = 0;
+    const DWORD request = size > 0x10000 ? 0x10000 : static_cast<DWORD>(size);
+    if (!ReadFile(toHandle(output), buffer, request, &n, nullptr))
+        result.ended = true;
+    result.bytes = n;
+    return result;
+}
+
+bool childEnded(NativeHandle process, ChildExit& exit) {
+    if (WaitForSingleObject(toHandle(process), 0) != WAIT_OBJECT_0)
+        return false;
+    DWORD code = 0;
+    exit = {};
+    if (GetExitCodeProcess(toHandle(process), &code))
+        exit.status = code;
+    return true;
+}
+
+std::uint64_t childActivity(NativeHandle process) {
+    std::uint64_t activity = 0;
+    FILETIME created{}, ended{}, kernel{}, user{};
+    if (GetProcessTimes(toHandle(process), &created, &ended, &kernel, &user)) {
+        activity += (std::uint64_t{kernel.dwHighDateTime} << 32) + kernel.dwLowDateTime;
+        activity += (std::uint64_t{user.dwHighDateTime} << 32) + user.dwLowDateTime;
+    }
+    IO_COUNTERS io{};
+    if (GetProcessIoCounters(toHandle(process), &io))
+        activity += io.ReadTransferCount + io.WriteTransferCount + io.OtherTransferCount;
+    return activity;
+}
+
+void terminateChild(NativeHandle process) {
+    // 9, as the kill that ends a POSIX child is numbered.
+    TerminateProcess(toHandle(process), 9);
 }
 
 void closeProcess(NativeHandle process) {
@@ -108,4 +171,8 @@ void closeProcess(NativeHandle process) {
 bool folderExists(const std::string& folder) {
     const DWORD attributes = GetFileAttributesA(folder.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool pathExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -1,27 +1,32 @@
 // The FFmpeg children of a recording: launching one per pass, packing frames
-// into the queue on the render thread, the single writer thread that feeds
-// every pipe, and the closing sequence with its report of what went wrong.
+// into the queue on the render thread, and the single writer thread that
+// feeds every pipe. The render thread never waits for a stuck encoder for
+// good: the queue's wait has a limit, after which that encoder's pass is
+// dropped and the others go on.
 #include "core/kivren.h"
 #include "core/reshade_log.h"
 #include "recording/command_line.h"
+#include "recording/encoder_error_output.h"
 #include "recording/encoder_process.h"
 #include "recording/frame_packing.h"
-#include "recording/frame_queue.h"
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <new>
 #include <system_error>
 
 namespace {
 
-FrameQueueView queueOf(Kivren& plugin) {
-    return {plugin.frameQueue, plugin.queueMutex, plugin.queueReady, plugin.writerRunning};
-}
+// Frames go into a pipe in pieces of this size, and each piece written is a
+// step of the writer, so that a slow encoder is told from a stuck one within
+// a frame. It is the POSIX pipe's capacity here: one write can always finish
+// once the encoder has read what came before.
+constexpr std::size_t writeChunk = std::size_t{1} << 20;
 
-std::string describeExit(const ChildExit& exit) {
-    return exit.signalled ? fmt::format("encoder killed by signal {}", exit.status)
-                          : fmt::format("encoder exit status {}", exit.status);
+FrameQueueView queueOf(Kivren& plugin) {
+    return {plugin.frameQueue, plugin.queueMutex, plugin.queueReady, plugin.writerRunning,
+            plugin.writerActivity};
 }
 
 } // namespace
@@ -40,11 +45,11 @@ const char* passName(PassKind pass) {
     return "Unknown";
 }
 
-bool Kivren::launchEncoder(const std::string& outputPath, const std::string& pixelFormat,
-                           PassKind pass) {
+bool Kivren::launchEncoder(const std::string& ffmpeg, const std::string& outputPath,
+                           const std::string& pixelFormat, PassKind pass) {
     const bool proRes4444 = pass == PassKind::Custom && recordCustomPass444 && *recordCustomPass444;
-    const std::string commandLine = encoderCommandLine(
-        *ffmpegPath, pixelFormat, frameWidth, frameHeight, *videoFps, outputPath, proRes4444);
+    const std::string commandLine = encoderCommandLine(ffmpeg, pixelFormat, frameWidth, frameHeight,
+                                                       *videoFps, outputPath, proRes4444);
     const ChildLaunch child = startChildProcess(commandLine);
     if (child.failure == ChildLaunch::Failure::pipe) {
         logToReShade(logFailure, "[Kivren] CreatePipe failed");
@@ -59,6 +64,8 @@ bool Kivren::launchEncoder(const std::string& outputPath, const std::string& pix
     EncoderProcess& encoder = encoders[passIndex(pass)];
     encoder.pipe = child.pipe;
     encoder.process = child.process;
+    encoder.outputPath = outputPath;
+    encoder.errors = std::make_shared<EncoderErrorOutput>(child.errorOutput);
     logToReShade(logProgress, fmt::format("[Kivren] Encoder started -> {}", outputPath));
     return true;
 }
@@ -67,26 +74,41 @@ void Kivren::enqueueFrame(const std::uint8_t* data, std::uint32_t rowPitch,
                           std::uint32_t mappedRows, std::uint32_t mappedRowBytes, PassKind pass,
                           RowOrder rowOrder) {
     const NativeHandle pipe = encoders[passIndex(pass)].pipe;
-    if (pipe == invalidPipe)
+    if (pipe == invalidPipe || passStalled[passIndex(pass)].load())
         return;
     const std::size_t rowBytes = std::size_t{frameWidth} * 4;
     const std::size_t height = frameHeight;
 
-    FrameBytes pixels;
+    PendingFrame frame{{}, pipe, pass};
     try {
-        pixels = FrameBytes::allocate(rowBytes * height);
+        frame.pixels = FrameBytes::allocate(rowBytes * height);
     } catch (const std::bad_alloc&) {
         // Counted as due and never written: the stop reports the loss.
         return;
     }
     // Never read past what the driver mapped: a narrower or shorter mapping
     // leaves the rest of the frame black.
-    packFrame(pixels.data.get(), rowBytes, height, {data, rowPitch, mappedRows, mappedRowBytes},
-              rowOrder);
-    queueOf(*this).push({std::move(pixels), pipe, pass}, frameQueueBudget);
+    packFrame(frame.pixels.data.get(), rowBytes, height,
+              {data, rowPitch, mappedRows, mappedRowBytes}, rowOrder);
+
+    FrameQueueView queue = queueOf(*this);
+    // A writer whose stalled pass was just dropped gets one more limit to
+    // move on, counted from the drop, whichever frame first waits for it.
+    while (queue.push(frame, frameQueueBudget, stallLimits, stallDeclaredAt.load()) ==
+           FrameQueueView::Push::writerStuck) {
+        // A writer stuck beyond that costs this frame, never the game its frames.
+        if (!declareStalledPass() || passStalled[passIndex(pass)].load())
+            return;
+    }
 }
 
 bool Kivren::startWriter() {
+    {
+        std::lock_guard lock(queueMutex);
+        writerFinished = false;
+    }
+    writerActivity.busyPass.store(-1);
+    writerActivity.stepped();
     writerRunning.exchange(true);
     try {
         writerThread = std::thread([this] { writerLoop(); });
@@ -104,19 +126,7 @@ void Kivren::writerLoop() {
     try {
         PendingFrame frame;
         while (queue.pop(frame)) {
-            EncoderProcess& encoder = encoders[passIndex(frame.pass)];
-            // After a failed write the child is gone or stuck: its later
-            // frames are counted as lost instead of being written again.
-            if (frame.pipe != invalidPipe && !frame.pixels.empty() && !encoder.writeFailed) {
-                const PipeWrite result =
-                    writeToPipe(frame.pipe, frame.pixels.data.get(), frame.pixels.size);
-                if (result.systemError == 0 && result.written == frame.pixels.size) {
-                    ++encoder.framesWritten;
-                } else {
-                    encoder.writeFailed = true;
-                    encoder.writeError = result.systemError;
-                }
-            }
+            writeFrame(frame);
             frame.pixels = {};
         }
     } catch (const std::exception& e) {
@@ -124,47 +134,43 @@ void Kivren::writerLoop() {
         queue.stop();
         logToReShade(logFailure, fmt::format("[Kivren] Writer thread failed: {}", e.what()));
     }
+    {
+        std::lock_guard lock(queueMutex);
+        writerFinished = true;
+    }
+    queueReady.notify_all();
 }
 
-void Kivren::closeEncoders() {
-    queueOf(*this).stop();
-    if (writerThread.joinable())
-        writerThread.join();
-    writerThread = std::thread();
-    {
-        // Only a writer that failed leaves frames behind; they are lost.
-        std::lock_guard lock(queueMutex);
-        frameQueue.clear();
-    }
+void Kivren::writeFrame(PendingFrame& frame) {
+    const std::size_t pass = passIndex(frame.pass);
+    EncoderProcess& encoder = encoders[pass];
+    // After a failed write the child is gone or stuck, and a stalled pass's
+    // child has been ended: their later frames are lost, not written again.
+    if (frame.pipe == invalidPipe || frame.pixels.empty() || encoder.writeFailed ||
+        passStalled[pass].load())
+        return;
 
-    for (EncoderProcess& encoder : encoders) {
-        if (encoder.pipe != invalidPipe) {
-            closePipe(encoder.pipe);
-            encoder.pipe = invalidPipe;
-        }
+    writerActivity.busyFrame.store(encoder.framesWritten + 1);
+    writerActivity.busyPass.store(static_cast<int>(pass));
+    writerActivity.stepped();
+    PipeWrite result;
+    std::size_t done = 0;
+    while (done < frame.pixels.size && result.systemError == 0) {
+        const std::size_t piece = std::min(writeChunk, frame.pixels.size - done);
+        result = writeToPipe(frame.pipe, frame.pixels.data.get() + done, piece);
+        done += result.written;
+        writerActivity.stepped();
     }
+    writerActivity.busyPass.store(-1);
 
-    std::vector<NativeHandle> running;
-    for (const EncoderProcess& encoder : encoders) {
-        if (encoder.process != noProcess)
-            running.push_back(encoder.process);
+    if (result.systemError == 0) {
+        ++encoder.framesWritten;
+        return;
     }
-    const std::vector<ChildExit> exits = waitForChildren(running);
-
-    std::size_t next = 0;
-    for (int i = 0; i < passCount; ++i) {
-        EncoderProcess& encoder = encoders[static_cast<std::size_t>(i)];
-        if (encoder.process == noProcess)
-            continue;
-        const ChildExit& exit = exits[next++];
-        if (exit.failed() || encoder.writeFailed || encoder.framesWritten < encoder.framesDue) {
-            logToReShade(logFailure,
-                         fmt::format("[Kivren] {} pass incomplete: {} of {} frames written, "
-                                     "write error {}, {}.",
-                                     passName(static_cast<PassKind>(i)), encoder.framesWritten,
-                                     encoder.framesDue, encoder.writeError, describeExit(exit)));
-        }
-        closeProcess(encoder.process);
-        encoder.process = noProcess;
-    }
+    encoder.writeFailed = true;
+    encoder.writeError = result.systemError;
+    // Nothing more goes into this pipe; closing it now ends the child's
+    // input (a child that merely failed to write its file exits at once).
+    closePipe(frame.pipe);
+    encoder.pipeClosed = true;
 }

@@ -2,6 +2,7 @@
 
 #include "recording/frame_memory.h"
 
+#include <algorithm>
 #include <iterator>
 #include <new>
 #include <vector>
@@ -78,16 +79,27 @@ FrameBytes FrameBytes::allocate(std::size_t size) {
 // One producer (the presenting thread) and one consumer (the writer) share
 // one condition variable: each side wakes the other after changing the queue.
 
-void FrameQueueView::push(PendingFrame frame, std::size_t budgetBytes) {
+FrameQueueView::Push FrameQueueView::push(PendingFrame& frame, std::size_t budgetBytes,
+                                          const StallLimits& limits, std::int64_t notBefore) {
     {
         std::unique_lock lock(mutex_);
         const std::size_t size = frame.pixels.size;
-        ready_.wait(lock, [&] {
+        const auto fits = [&] {
             return queue_.empty() || bytesLocked() + size <= budgetBytes || !running_.load();
-        });
+        };
+        while (!fits()) {
+            // Re-read at every wake: each step of the writer moves the deadline.
+            const std::int64_t deadline = std::max(writer_.progressAt.load(), notBefore) +
+                                          limits.forFrame(writer_.busyFrame.load());
+            if (steadyNanoseconds() >= deadline)
+                return Push::writerStuck;
+            ready_.wait_until(
+                lock, std::chrono::steady_clock::time_point(std::chrono::nanoseconds(deadline)));
+        }
         queue_.push_back(std::move(frame));
     }
     ready_.notify_all();
+    return Push::queued;
 }
 
 bool FrameQueueView::pop(PendingFrame& frame) {
@@ -98,9 +110,20 @@ bool FrameQueueView::pop(PendingFrame& frame) {
             return false;
         frame = std::move(queue_.front());
         queue_.pop_front();
+        writer_.stepped();
     }
     ready_.notify_all();
     return true;
+}
+
+std::size_t FrameQueueView::dropPass(PassKind pass) {
+    std::size_t dropped = 0;
+    {
+        std::lock_guard lock(mutex_);
+        dropped = std::erase_if(queue_, [pass](const PendingFrame& f) { return f.pass == pass; });
+    }
+    ready_.notify_all();
+    return dropped;
 }
 
 void FrameQueueView::stop() {

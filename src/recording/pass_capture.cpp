@@ -21,12 +21,22 @@ struct Unmap {
     ~Unmap() { device->unmap_texture_region(texture, 0); }
 };
 
-// Said once per recording, at its first lookup: a texture the effect lacks
-// leaves its pass's video unchanged from frame to frame.
-void reportMissingTextures(const Kivren& k) {
-    const bool chosen[] = {true, *k.recordDepth, *k.recordNormal};
+} // namespace
+
+void Kivren::updateEffectsEnabled(api::effect_runtime* runtime) {
+    effectsEnabled.exchange(runtime->get_effects_state());
+}
+
+void Kivren::lookUpPassTextures(api::effect_runtime* runtime) {
+    runtime->enumerate_texture_variables(effectName, &Kivren::findPassTextures, this);
+}
+
+// Said once per recording, at its start: a texture the effect lacks leaves
+// its pass's video unchanged from frame to frame.
+void Kivren::reportMissingTextures() const {
+    const bool chosen[] = {true, *recordDepth, *recordNormal};
     for (std::size_t i = 0; i < 3; ++i) {
-        if (chosen[i] && k.passTextureViews[i].handle == 0)
+        if (chosen[i] && passTextureViews[i].handle == 0)
             logToReShade(logFailure,
                          fmt::format("[Kivren] {} has no texture {}; the {} pass records "
                                      "unchanged frames.",
@@ -35,10 +45,36 @@ void reportMissingTextures(const Kivren& k) {
     }
 }
 
-} // namespace
-
-void Kivren::updateEffectsEnabled(api::effect_runtime* runtime) {
-    effectsEnabled.exchange(runtime->get_effects_state());
+// Direct3D 11 copies only between formats of one typeless family, and ReShade
+// FX textures are always r8g8b8a8 while many games present b8g8r8a8: a
+// readback texture in the back buffer's format would take no copy from an
+// effect texture, silently. So Main, Depth and Normal read back in their
+// effect texture's format, Custom (a copy of the back buffer) in the back
+// buffer's; all of them at the back buffer's size.
+bool Kivren::createReadbackTexture(api::device* device, PassKind pass,
+                                   const api::resource_desc& sizeAndFallback) {
+    api::resource_desc desc = sizeAndFallback;
+    if (pass != PassKind::Custom) {
+        const api::resource_view view = passTextureViews[passIndex(pass)];
+        const api::resource texture =
+            view.handle != 0 ? device->get_resource_from_view(view) : api::resource{};
+        if (texture.handle != 0) {
+            const api::resource_desc effect = device->get_resource_desc(texture);
+            if (effect.type == api::resource_type::texture_2d) {
+                desc = effect;
+                desc.texture.width = sizeAndFallback.texture.width;
+                desc.texture.height = sizeAndFallback.texture.height;
+            }
+        }
+    }
+    desc.type = api::resource_type::texture_2d;
+    desc.heap = api::memory_heap::gpu_to_cpu;
+    desc.usage = api::resource_usage::copy_dest;
+    desc.flags = api::resource_flags::none;
+    // Only the top level is copied and read.
+    desc.texture.levels = 1;
+    api::resource& readback = readbackTextures[passIndex(pass)];
+    return device->create_resource(desc, nullptr, api::resource_usage::copy_dest, &readback);
 }
 
 void Kivren::findPassTextures(api::effect_runtime* runtime, api::effect_texture_variable variable,
@@ -59,11 +95,22 @@ void Kivren::capturePasses(api::effect_runtime* runtime) {
     api::command_list* list = queue->get_immediate_command_list();
 
     // Only Main decides whether to look again: an effect without it is
-    // enumerated on every processed frame.
-    if (passTextureViews[0].handle == 0) {
-        runtime->enumerate_texture_variables(effectName, &Kivren::findPassTextures, this);
-        if (frameCount == 0)
-            reportMissingTextures(*this);
+    // enumerated on every processed frame (the start has just looked).
+    if (passTextureViews[0].handle == 0 && frameCount > 0) {
+        const auto before = passTextureViews;
+        lookUpPassTextures(runtime);
+        // A texture that appeared since the start (ReShade compiles effects
+        // in the background) gets a readback texture in its own format.
+        for (std::size_t i = 0; i < before.size(); ++i) {
+            api::resource& readback = readbackTextures[i];
+            if (before[i].handle != 0 || passTextureViews[i].handle == 0 || readback.handle == 0)
+                continue;
+            const api::resource_desc size = device->get_resource_desc(readback);
+            device->destroy_resource(readback);
+            readback = {};
+            if (!createReadbackTexture(device, static_cast<PassKind>(i), size))
+                logToReShade(logFailure, "[Kivren] Failed to create host resources!");
+        }
     }
     // This processed frame ends a Custom turn and captures nothing.
     if (*recordCustomPass && customTurn)
@@ -114,7 +161,7 @@ void Kivren::copyPassTexture(api::device* device, api::command_list* list, api::
 void Kivren::readBackPass(api::device* device, api::resource readback, PassKind pass,
                           RowOrder rowOrder) {
     EncoderProcess& encoder = encoders[passIndex(pass)];
-    if (readback.handle == 0 || encoder.pipe == invalidPipe)
+    if (readback.handle == 0 || encoder.pipe == invalidPipe || passStalled[passIndex(pass)].load())
         return;
     // Due whether or not the mapping works: the stop reports frames that never arrived.
     ++encoder.framesDue;
@@ -134,7 +181,7 @@ void Kivren::captureCustomPass(api::effect_runtime* runtime, api::resource_view 
     constexpr auto custom = passIndex(PassKind::Custom);
     EncoderProcess& encoder = encoders[custom];
     const api::resource readback = readbackTextures[custom];
-    if (readback.handle == 0 || encoder.pipe == invalidPipe)
+    if (readback.handle == 0 || encoder.pipe == invalidPipe || passStalled[custom].load())
         return;
     // A turn lasts until the next processed frame, which may be several
     // presented frames away; one Custom frame per turn keeps the Custom video

@@ -4,6 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
+
+class EncoderErrorOutput;
 
 // Indexes the readback textures and the encoders, and orders their launch,
 // closing and waiting.
@@ -32,6 +35,9 @@ inline constexpr NativeHandle noProcess = 0;
 struct EncoderProcess {
     NativeHandle pipe = invalidPipe;
     NativeHandle process = noProcess;
+    std::string outputPath;
+    // Reads the child's error output for the whole recording.
+    std::shared_ptr<EncoderErrorOutput> errors;
 
     // Presenting thread: frames this pass should have received, and the
     // frameCount of the Custom turn that last captured (one capture a turn).
@@ -42,6 +48,7 @@ struct EncoderProcess {
     std::uint32_t framesWritten = 0;
     std::uint32_t writeError = 0; // the system's code of the first failed write
     bool writeFailed = false;
+    bool pipeClosed = false; // by the writer, after a failed write
 };
 
 // Hands a frame buffer back to a small process-wide pool of spare buffers,

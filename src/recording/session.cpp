@@ -23,17 +23,6 @@ std::int64_t steadyNow() {
         .count();
 }
 
-struct Output {
-    PassKind pass;
-    const char* suffix;
-};
-constexpr Output outputs[] = {
-    {PassKind::Main, ".mov"},
-    {PassKind::Depth, " - depth.mov"},
-    {PassKind::Normal, " - normal.mov"},
-    {PassKind::Custom, " - custom pass.mov"},
-};
-
 } // namespace
 
 std::mutex& Kivren::sessionMutex() {
@@ -83,13 +72,21 @@ void Kivren::processFrame(api::effect_runtime* runtime, api::resource_view rtv) 
 
 namespace {
 
+// The text settings as they stand at the start; the whole recording uses
+// these, whatever the host thread sets meanwhile.
+struct StartSettings {
+    std::string path;
+    std::string name;
+    std::string ffmpeg;
+};
+
 // Refuses a start whose settings would break out of their quotes on the
 // command line, or whose folder is missing; nothing is created then.
-bool settingsAllowStart(const Kivren& k) {
+bool settingsAllowStart(const StartSettings& settings) {
     const std::pair<const char*, const std::string*> quoted[] = {
-        {"kivren_path", k.recordPath.get()},
-        {"kivren_name", k.recordName.get()},
-        {"kivren_ffmpeg_path", k.ffmpegPath.get()},
+        {"kivren_path", &settings.path},
+        {"kivren_name", &settings.name},
+        {"kivren_ffmpeg_path", &settings.ffmpeg},
     };
     for (const auto& [setting, value] : quoted) {
         if (!safeInCommandLine(*value)) {
@@ -99,14 +96,30 @@ bool settingsAllowStart(const Kivren& k) {
             return false;
         }
     }
-    if (!folderExists(*k.recordPath)) {
+    if (!folderExists(settings.path)) {
         logToReShade(logFailure,
                      fmt::format("[Kivren] Output folder {} does not exist; recording not "
                                  "started.",
-                                 *k.recordPath));
+                                 settings.path));
         return false;
     }
     return true;
+}
+
+// The name this take is recorded under: kivren_name, or the first numbered
+// name whose files are all free. Empty (and said) when there is none.
+std::string chooseTakeName(const StartSettings& settings) {
+    const std::string take = freeTakeName(settings.path, settings.name, pathExists);
+    if (take.empty()) {
+        logToReShade(logFailure, fmt::format("[Kivren] Every take name from \"{0}\" to \"{0} "
+                                             "(9999)\" is taken in {1}; recording not started.",
+                                             settings.name, settings.path));
+    } else if (take != settings.name) {
+        logToReShade(logProgress, fmt::format("[Kivren] A take named \"{}\" exists in {}; this "
+                                              "one is recorded as \"{}\".",
+                                              settings.name, settings.path, take));
+    }
+    return take;
 }
 
 void destroyReadbackTextures(Kivren& k, api::device* device) {
@@ -121,18 +134,25 @@ void destroyReadbackTextures(Kivren& k, api::device* device) {
 
 bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
                             api::resource backBuffer) {
-    if (!settingsAllowStart(*this)) {
+    const StartSettings settings{textSettings.value(TextSetting::path),
+                                 textSettings.value(TextSetting::name),
+                                 textSettings.value(TextSetting::ffmpeg)};
+    const std::string take = settingsAllowStart(settings) ? chooseTakeName(settings) : "";
+    if (take.empty()) {
         recordRequested.exchange(false);
         return false;
     }
 
-    api::resource_desc desc = device->get_resource_desc(backBuffer);
-    desc.type = api::resource_type::texture_2d;
-    desc.heap = api::memory_heap::gpu_to_cpu;
-    desc.usage = api::resource_usage::copy_dest;
-    desc.flags = api::resource_flags::none;
-    for (api::resource& texture : readbackTextures) {
-        if (!device->create_resource(desc, nullptr, api::resource_usage::copy_dest, &texture)) {
+    // The effect textures decide the format of their readback textures, so
+    // they are looked up before anything is created.
+    passTextureViews = {};
+    lookUpPassTextures(runtime);
+    reportMissingTextures();
+
+    const api::resource_desc backBufferDesc = device->get_resource_desc(backBuffer);
+    for (int i = 0; i < passCount; ++i) {
+        const PassKind pass = static_cast<PassKind>(i);
+        if (!createReadbackTexture(device, pass, backBufferDesc)) {
             logToReShade(logFailure, "[Kivren] Failed to create host resources!");
             destroyReadbackTextures(*this, device);
             recordRequested.exchange(false);
@@ -142,37 +162,39 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
 
     try {
         runtime->get_screenshot_width_and_height(&frameWidth, &frameHeight);
-        passTextureViews = {};
         frameCount = 0;
         customTurn = false;
         for (EncoderProcess& encoder : encoders)
             encoder = EncoderProcess{};
+        for (std::atomic<bool>& stalled : passStalled)
+            stalled.store(false);
+        stallDeclaredAt.store(0);
         recordingStart = steadyNow();
 
         if (*recordFrameData) {
-            const std::string file = joinPath(*recordPath, *recordName + ".txt");
+            frameDataPath = joinPath(settings.path, take + ".txt");
             frameDataFile.close();
             frameDataFile.clear();
-            frameDataFile.open(file, std::ios::out | std::ios::trunc | std::ios::binary);
+            frameDataFile.open(frameDataPath, std::ios::out | std::ios::trunc | std::ios::binary);
             if (!frameDataFile.is_open())
-                logToReShade(logFailure,
-                             fmt::format("[Kivren] Cannot open the frame data file {}", file));
+                logToReShade(logFailure, fmt::format("[Kivren] Cannot open the frame data file {}",
+                                                     frameDataPath));
         }
 
-        const api::format format = device->get_resource_desc(backBuffer).texture.format;
+        const api::format format = backBufferDesc.texture.format;
         customPixelFormat =
             format == api::format::r8g8b8a8_unorm || format == api::format::r8g8b8a8_unorm_srgb
                 ? "rgba"
                 : "bgra";
 
         const bool chosen[] = {true, *recordDepth, *recordNormal, *recordCustomPass};
-        for (const Output& output : outputs) {
-            if (!chosen[passIndex(output.pass)])
+        for (int i = 0; i < passCount; ++i) {
+            const PassKind pass = static_cast<PassKind>(i);
+            if (!chosen[i])
                 continue;
             // A pass whose encoder does not start is not recorded; the others go on.
-            launchEncoder(joinPath(*recordPath, *recordName + output.suffix),
-                          output.pass == PassKind::Custom ? customPixelFormat : "bgra",
-                          output.pass);
+            launchEncoder(settings.ffmpeg, joinPath(settings.path, take + takeFileSuffixes[i]),
+                          pass == PassKind::Custom ? customPixelFormat : "bgra", pass);
         }
         if (!startWriter())
             throw std::runtime_error("no writer thread");
@@ -199,7 +221,16 @@ void Kivren::stopRecording(api::effect_runtime* runtime) {
         destroyReadbackTextures(*this, nullptr);
     }
     // Closed whatever kivren_frame_data says now: it may have changed since the start.
-    frameDataFile.close();
+    if (frameDataFile.is_open()) {
+        frameDataFile.close();
+        // A full disk fails the writes (or the last one, at the close).
+        if (frameDataFile.fail())
+            logToReShade(logFailure,
+                         fmt::format("[Kivren] The frame data file {} could not be written "
+                                     "completely (is the disk full?).",
+                                     frameDataPath));
+        frameDataFile.clear();
+    }
     closeEncoders();
 
     const std::int64_t milliseconds = (steadyNow() - recordingStart) / 1'000'000;

@@ -17,3 +17,17 @@ std::int32_t sessionRate(std::int32_t frames, std::int64_t milliseconds) {
                         (static_cast<double>(static_cast<float>(milliseconds)) / 1000.0);
     return rate >= static_cast<double>(INT32_MAX) ? INT32_MAX : static_cast<std::int32_t>(rate);
 }
+
+std::string freeTakeName(const std::string& folder, const std::string& name,
+                         const std::function<bool(const std::string& path)>& exists) {
+    constexpr int lastNumber = 9999;
+    for (int number = 1; number <= lastNumber; ++number) {
+        const std::string take = number == 1 ? name : name + " (" + std::to_string(number) + ")";
+        bool taken = false;
+        for (const char* suffix : takeFileSuffixes)
+            taken = taken || exists(joinPath(folder, take + suffix));
+        if (!taken)
+            return take;
+    }
+    return {};
+}

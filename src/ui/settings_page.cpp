@@ -14,7 +14,7 @@
 
 namespace {
 
-// Fills a text field's buffer from its bound value, cut to what fits.
+// Fills a text field's buffer from the setting's current value, cut to what fits.
 template <std::size_t Size> void fillBuffer(char (&buffer)[Size], const std::string& value) {
     const std::size_t length = std::min(value.size(), Size - 1);
     std::memcpy(buffer, value.data(), length);
@@ -82,12 +82,12 @@ void Kivren::drawSettingsWidgets() {
     const bool effects = effectsEnabled.load();
 
     char pathBuffer[512];
-    fillBuffer(pathBuffer, *recordPath);
+    fillBuffer(pathBuffer, *textSettings.get(TextSetting::path));
     if (ImGui::InputText("Recording directory", pathBuffer, sizeof(pathBuffer)))
         setSettingValue("kivren_path", std::string(pathBuffer));
 
     char nameBuffer[256];
-    fillBuffer(nameBuffer, *recordName);
+    fillBuffer(nameBuffer, *textSettings.get(TextSetting::name));
     if (ImGui::InputText("File name", nameBuffer, sizeof(nameBuffer)))
         setSettingValue("kivren_name", std::string(nameBuffer));
 
@@ -131,7 +131,7 @@ void Kivren::drawSettingsWidgets() {
             "No AVI intermediate \xE2\x80\x94 set the path to your ffmpeg.exe below.");
         ImGui::Spacing();
         char ffmpegBuffer[512];
-        fillBuffer(ffmpegBuffer, *ffmpegPath);
+        fillBuffer(ffmpegBuffer, *textSettings.get(TextSetting::ffmpeg));
         if (ImGui::InputText("ffmpeg.exe path", ffmpegBuffer, sizeof(ffmpegBuffer)))
             setSettingValue("kivren_ffmpeg_path", std::string(ffmpegBuffer));
     }

@@ -38,11 +38,12 @@ TEST_F(Lifecycle, OnLoadRegistersInOrderAndRunsTheUsersConfigurationLast) {
         if (kinds.empty() || kinds.back() != kind)
             kinds.push_back(kind);
     }
-    EXPECT_EQ(kinds,
-              (std::vector<std::string>{"registerCvar", "addOnValueChanged", "executeCommand",
-                                        "registerNotifier", "executeCommand"}));
+    EXPECT_EQ(kinds, (std::vector<std::string>{"registerCvar", "addOnValueChanged", "setValue",
+                                               "registerNotifier", "executeCommand", "setValue"}));
     EXPECT_EQ(entriesStartingWith(journal, "executeCommand "),
-              (std::vector<std::string>{"kivren_name \"restored\"", "exec kivren/default.cfg"}));
+              (std::vector<std::string>{"exec kivren/default.cfg"}));
+    EXPECT_EQ(entriesStartingWith(journal, "setValue "),
+              (std::vector<std::string>{"kivren_name restored", "kivren_fps 48"}));
     EXPECT_EQ(entriesStartingWith(journal, "addOnValueChanged "),
               (std::vector<std::string>{"kivren_path", "kivren_name", "kivren_ffmpeg_path"}));
 

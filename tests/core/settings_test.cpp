@@ -1,5 +1,6 @@
 // settings.cfg: written on every change of the three persisted variables,
-// run line by line at start-up, and never an exception into the host.
+// read back line by line at start-up (values only, never commands), and
+// never an exception into the host.
 #include "loaded_plugin.h"
 
 namespace {
@@ -7,6 +8,21 @@ namespace {
 class Settings : public LoadedPlugin {
 protected:
     std::filesystem::path file() const { return host->dataFolder() / "Kivren" / "settings.cfg"; }
+
+    // Typed into kivren_name, written unescaped into the file and run at
+    // the next load, this once set other variables.
+    static constexpr const char* injection =
+        "take1\"; kivren_custom_pass 1; kivren_name \"injected";
+
+    void set(const std::string& name, const std::string& value) {
+        host->console().getCvar(name)->setValue(value);
+    }
+    std::size_t entries(const std::string& prefix) {
+        const auto journal = console().journal();
+        return static_cast<std::size_t>(
+            std::count_if(journal.begin(), journal.end(),
+                          [&](const std::string& e) { return e.rfind(prefix, 0) == 0; }));
+    }
 
     void writeSettings(const std::string& content) {
         std::filesystem::create_directories(file().parent_path());
@@ -32,10 +48,10 @@ TEST_F(Settings, EveryChangeRewritesAllThreeLinesExactlyAsTyped) {
                                 "kivren_name \"take 2\"\r\n"
                                 "kivren_ffmpeg_path \"ffmpeg\"\r\n");
 
-    // Spaces, backslashes and double quotes are written unchanged.
-    host->console().getCvar("kivren_path")->setValue(std::string("D:\\My Videos\\say \"hi\""));
-    host->console().getCvar("kivren_ffmpeg_path")->setValue(std::string("C:\\tools\\ffmpeg.exe"));
-    EXPECT_EQ(readFile(file()), "kivren_path \"D:\\My Videos\\say \"hi\"\"\r\n"
+    // Spaces, backslashes and semicolons are written unchanged.
+    set("kivren_path", "D:\\My Videos\\a; b");
+    set("kivren_ffmpeg_path", "C:\\tools\\ffmpeg.exe");
+    EXPECT_EQ(readFile(file()), "kivren_path \"D:\\My Videos\\a; b\"\r\n"
                                 "kivren_name \"take 2\"\r\n"
                                 "kivren_ffmpeg_path \"C:\\tools\\ffmpeg.exe\"\r\n");
 
@@ -43,30 +59,75 @@ TEST_F(Settings, EveryChangeRewritesAllThreeLinesExactlyAsTyped) {
     EXPECT_EQ(readFile(file()).find("kivren_normal"), std::string::npos);
 }
 
-TEST_F(Settings, LoadRunsEveryLineAndLeavesTheRestoredValues) {
+// A value that its line cannot give back exactly is not written: the file
+// keeps the last value that can be, and the console says why, once.
+TEST_F(Settings, ValuesThatCannotLoadBackAreNotWritten) {
+    load();
+    set("kivren_name", "take 3");
+    console().clearLog();
+    const std::string saved = readFile(file());
+    for (const std::string& value : {std::string(injection), std::string("two\r\nlines"),
+                                     std::string("tab\there"), std::string("del\x7f")}) {
+        set("kivren_name", value);
+        EXPECT_EQ(readFile(file()), saved) << value;
+        EXPECT_EQ(console().value("kivren_name"), value) << "the variable keeps its value";
+    }
+    set("kivren_path", "E:\\Other");
+    EXPECT_EQ(console().logLines(),
+              std::vector<std::string>(4, "Kivren settings: kivren_name holds a double quote or "
+                                          "a control character, which settings.cfg cannot keep; "
+                                          "the file keeps \"take 3\"."))
+        << "one line per refused value, none for the later save of kivren_path";
+    EXPECT_EQ(readFile(file()), "kivren_path \"E:\\Other\"\r\n"
+                                "kivren_name \"take 3\"\r\n"
+                                "kivren_ffmpeg_path \"ffmpeg\"\r\n");
+}
+
+TEST_F(Settings, LoadGivesEachLineItsValueAndRunsNothingElse) {
     // Blank lines, a line of the user's own and no line break after the last line.
-    writeSettings("kivren_path \"E:\\Captures\"\r\n"
+    writeSettings("kivren_path \"E:\\Captures; kivren_custom_pass 1\"\r\n"
                   "\r\n"
                   "\n"
                   "kivren_fps 45\n"
                   "kivren_name \"final cut\"\r\n"
                   "kivren_ffmpeg_path \"C:\\ff\\bin\\ffmpeg.exe\"");
     load();
-    EXPECT_EQ(*plugin().recordPath, "E:\\Captures");
-    EXPECT_EQ(*plugin().recordName, "final cut");
-    EXPECT_EQ(*plugin().ffmpegPath, "C:\\ff\\bin\\ffmpeg.exe");
-    EXPECT_EQ(*plugin().videoFps, 45);
+    EXPECT_EQ(console().value("kivren_path"), "E:\\Captures; kivren_custom_pass 1");
+    EXPECT_EQ(console().value("kivren_name"), "final cut");
+    EXPECT_EQ(console().value("kivren_ffmpeg_path"), "C:\\ff\\bin\\ffmpeg.exe");
+    EXPECT_EQ(console().value("kivren_custom_pass"), "0") << "nothing inside a value runs";
+    EXPECT_EQ(console().value("kivren_fps"), "30") << "the user's line is not run";
+    EXPECT_TRUE(consoleSaid("Kivren settings: line 4 of settings.cfg was not loaded: only lines "
+                            "of the form kivren_name \"value\" are (put console commands in "
+                            "cfg/kivren/default.cfg): kivren_fps 45"));
+    EXPECT_EQ(entries("executeCommand kivren_"), 0u);
 
-    // Each restoring line rewrote the file while the load was reading it; the
-    // lines run were those of the original, and the file ends up holding the
-    // three restored values.
-    const auto executed = console().journal();
-    EXPECT_EQ(std::count(executed.begin(), executed.end(),
-                         "executeCommand kivren_ffmpeg_path \"C:\\ff\\bin\\ffmpeg.exe\""),
-              1);
-    EXPECT_EQ(readFile(file()), "kivren_path \"E:\\Captures\"\r\n"
+    // Each restored value rewrote the file while the load was reading it;
+    // the lines loaded were those of the original, and the file ends up
+    // holding the three restored values.
+    EXPECT_EQ(entries("setValue kivren_ffmpeg_path C:\\ff\\bin\\ffmpeg.exe"), 1u);
+    EXPECT_EQ(readFile(file()), "kivren_path \"E:\\Captures; kivren_custom_pass 1\"\r\n"
                                 "kivren_name \"final cut\"\r\n"
                                 "kivren_ffmpeg_path \"C:\\ff\\bin\\ffmpeg.exe\"\r\n");
+}
+
+// A file written before values were checked may hold a line that a console
+// would run as several commands: none of them runs.
+TEST_F(Settings, InjectedCommandsNeverRunAtLoad) {
+    writeSettings("kivren_name \"" + std::string(injection) + "\"\r\n" +
+                  "kivren_path \"D:\\x\"; kivren_custom_pass 1\r\n" +
+                  "kivren_ffmpeg_path \"ffmpeg\"\r\n");
+    load();
+    EXPECT_EQ(console().value("kivren_name"), "video");
+    EXPECT_EQ(console().value("kivren_path"), "C:\\Kivren");
+    EXPECT_EQ(console().value("kivren_custom_pass"), "0");
+    EXPECT_EQ(entries("setValue kivren_custom_pass"), 0u);
+    EXPECT_EQ(entries("executeCommand kivren_"), 0u);
+    const auto lines = console().logLines();
+    EXPECT_EQ(
+        std::count_if(lines.begin(), lines.end(),
+                      [](const std::string& l) { return l.find("was not loaded") != l.npos; }),
+        2);
 }
 
 TEST_F(Settings, UnreadableFileIsSkippedSilently) {

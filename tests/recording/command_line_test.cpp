@@ -1,13 +1,14 @@
 // The encoder command line: its exact text, how a child splits it (the POSIX
 // launcher and our stand-in encoder rely on the same rules as Windows), the
 // settings refused because they could break out of their quotes, and the
-// session's path and rate rules.
+// session's path, take name and rate rules.
 #include "recording/command_line.h"
 #include "recording/session_rules.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 namespace {
 
@@ -81,6 +82,24 @@ TEST(SessionRules, PathsAndRate) {
     // Under one millisecond there is no rate, never a division by zero.
     EXPECT_EQ(sessionRate(5, 0), 0);
     EXPECT_EQ(sessionRate(0, 0), 0);
+}
+
+TEST(SessionRules, TakeNames) {
+    std::set<std::string> files;
+    const auto exists = [&](const std::string& path) { return files.count(path) != 0; };
+    const std::string take = joinPath("dir", "take");
+    EXPECT_EQ(freeTakeName("dir", "take", exists), "take");
+    // Any file of a take claims its name, whichever pass it belongs to.
+    for (const char* suffix : takeFileSuffixes) {
+        files = {take + suffix};
+        EXPECT_EQ(freeTakeName("dir", "take", exists), "take (2)") << suffix;
+    }
+    files = {take + ".txt", take + " (2) - custom pass.mov", take + " (3).mov",
+             joinPath("dir", "take (5).txt")};
+    EXPECT_EQ(freeTakeName("dir", "take", exists), "take (4)");
+    // Nothing is left to choose: the start is refused rather than replace a take.
+    const auto everything = [](const std::string&) { return true; };
+    EXPECT_EQ(freeTakeName("dir", "take", everything), "");
 }
 
 } // namespace

@@ -19,11 +19,11 @@ class EncoderPipeline : public testing::Test {
 protected:
     void SetUp() override {
         StandInReShade::instance().reset();
-        plugin->ffmpegPath =
-            std::make_shared<std::string>((executableFolder() / KIVREN_FAKE_ENCODER).string());
         plugin->videoFps = std::make_shared<std::int32_t>(30);
     }
     void TearDown() override { plugin->closeEncoders(); }
+
+    const std::string fakeEncoder = (executableFolder() / KIVREN_FAKE_ENCODER).string();
 
     std::string output(const std::string& name) const { return (scratch.path() / name).string(); }
 
@@ -64,7 +64,7 @@ TEST_F(EncoderPipeline, ChildReceivesTheCommandLineAndEveryByteInOrder) {
     plugin->frameHeight = 3;
     std::filesystem::create_directory(scratch.path() / "out dir");
     const std::string path = output("out dir/my video - depth.mov");
-    ASSERT_TRUE(plugin->launchEncoder(path, "rgba", PassKind::Depth));
+    ASSERT_TRUE(plugin->launchEncoder(fakeEncoder, path, "rgba", PassKind::Depth));
     ASSERT_TRUE(plugin->startWriter());
 
     // Rows reversed in one frame, as mapped in the next; padding is dropped.
@@ -84,7 +84,7 @@ TEST_F(EncoderPipeline, ChildReceivesTheCommandLineAndEveryByteInOrder) {
     EXPECT_EQ(readFile(path), expected);
     std::string words;
     for (const std::string& word :
-         splitCommandLine(encoderCommandLine(*plugin->ffmpegPath, "rgba", 5, 3, 30, path)))
+         splitCommandLine(encoderCommandLine(fakeEncoder, "rgba", 5, 3, 30, path)))
         words += word + "\n";
     EXPECT_EQ(readFile(path + ".args"), words);
     EXPECT_EQ(plugin->encoders[passIndex(PassKind::Depth)].pipe, invalidPipe);
@@ -100,12 +100,15 @@ TEST_F(EncoderPipeline, EachFailingChildIsReportedOnceAndTheOthersGoOn) {
     // reading is noticed by the writer.
     plugin->frameWidth = 512;
     plugin->frameHeight = 512;
-    const char* behaviours[] = {"", "status=3", "stop_after=1048576", "kill_after=1"};
+    const char* behaviours[] = {
+        "", "status=3\nstderr=[mov @ 0x5] Error writing trailer: No space left on device",
+        "stop_after=1048576", "kill_after=1"};
     const char* names[] = {"main.mov", "depth.mov", "normal.mov", "custom.mov"};
     for (int i = 0; i < passCount; ++i) {
         if (*behaviours[i])
             std::ofstream(output(names[i]) + ".fake") << behaviours[i];
-        ASSERT_TRUE(plugin->launchEncoder(output(names[i]), "bgra", static_cast<PassKind>(i)));
+        ASSERT_TRUE(
+            plugin->launchEncoder(fakeEncoder, output(names[i]), "bgra", static_cast<PassKind>(i)));
     }
     ASSERT_TRUE(plugin->startWriter());
     for (int i = 0; i < passCount; ++i)
@@ -116,8 +119,10 @@ TEST_F(EncoderPipeline, EachFailingChildIsReportedOnceAndTheOthersGoOn) {
     EXPECT_EQ(readFile(output("depth.mov")).size(), 5u * 512 * 512 * 4);
     const auto lines = failures();
     ASSERT_EQ(lines.size(), 3u) << testing::PrintToString(lines);
+    // FFmpeg's own reason ends the line.
     EXPECT_EQ(lines[0], "[Kivren] Depth pass incomplete: 5 of 5 frames written, write error 0, "
-                        "encoder exit status 3.");
+                        "encoder exit status 3. FFmpeg: [mov @ 0x5] Error writing trailer: No "
+                        "space left on device");
     EXPECT_TRUE(
         std::regex_match(lines[1], std::regex(R"(\[Kivren\] Normal pass incomplete: [1-4] )"
                                               R"(of 5 frames written, write error [1-9]\d*, )"
@@ -136,8 +141,7 @@ TEST_F(EncoderPipeline, MissingExecutableIsReportedWithTheSystemsCode) {
     // Both systems number "file not found" 2 (ERROR_FILE_NOT_FOUND, ENOENT).
     for (const std::string& ffmpeg :
          {output("no-such-ffmpeg.exe"), std::string("kivren-no-such-program")}) {
-        *plugin->ffmpegPath = ffmpeg;
-        EXPECT_FALSE(plugin->launchEncoder(output("video.mov"), "bgra", PassKind::Main));
+        EXPECT_FALSE(plugin->launchEncoder(ffmpeg, output("video.mov"), "bgra", PassKind::Main));
         EXPECT_EQ(plugin->encoders[0].pipe, invalidPipe);
         EXPECT_EQ(plugin->encoders[0].process, noProcess);
     }

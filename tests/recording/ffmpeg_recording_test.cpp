@@ -1,15 +1,19 @@
 // Recordings encoded by the real FFmpeg (native only): the files are ProRes
 // HQ in 10-bit 4:2:2 at the size and rate given, hold the frames that were
-// rendered, in order, the right way up and in the right colours, and a killed
-// FFmpeg loses its own pass only.
+// rendered, in order, the right way up and in the right colours; a killed or
+// stalled FFmpeg loses its own pass only, a full disk is reported with
+// FFmpeg's own words, and a pass without a frame leaves no file.
 #include "recording_fixture.h"
 #include "replay_system.h"
 
 #include <signal.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 namespace {
@@ -116,21 +120,21 @@ TEST_F(FfmpegRecording, CleanIdPassIsProRes4444AndCloser) {
     };
 
     record(presented);
-    const std::string subsampled = out().string() + "/422 - custom pass.mov";
-    std::filesystem::rename(file(" - custom pass.mov"), subsampled);
+    const std::string subsampled = file(" - custom pass.mov");
 
     set("kivren_custom_pass_444", "1");
+    set("kivren_name", "444");
     record(presented);
-    auto custom = probe(file(" - custom pass.mov"));
+    auto custom = probe(file(" - custom pass.mov", "444"));
     // FFmpeg's decoder reports ProRes 4444 at its full 12 bits; what matters is 4:4:4.
     EXPECT_EQ(custom["pix_fmt"].rfind("yuv444p", 0), 0u) << custom["pix_fmt"];
     EXPECT_EQ(custom["profile"], "4444");
     EXPECT_EQ(custom["nb_read_frames"], std::to_string(presented / 2));
-    auto main = probe(file(".mov"));
+    auto main = probe(file(".mov", "444"));
     EXPECT_EQ(main["pix_fmt"], "yuv422p10le") << "only the ID pass changes";
     EXPECT_EQ(main["profile"], "HQ");
 
-    const double full = customPsnr(file(" - custom pass.mov"));
+    const double full = customPsnr(file(" - custom pass.mov", "444"));
     const double half = customPsnr(subsampled);
     std::printf("Custom pass PSNR: 4:4:4 %.2f dB, 4:2:2 %.2f dB\n", full, half);
     EXPECT_GT(full, half);
@@ -178,6 +182,71 @@ TEST_F(FfmpegRecording, KilledFfmpegLosesOnlyItsOwnPass) {
                                 R"(written, write error \d+, encoder killed by signal )"
                                 R"(9\.)")))
         << failures[0];
+}
+
+// FFmpeg alive but no longer reading (stopped by a signal): its pass is
+// dropped after the stall limit and every other file is whole and decodes.
+TEST_F(FfmpegRecording, StalledFfmpegLosesOnlyItsOwnPass) {
+    width = 512;
+    height = 512;
+    makeRuntime(reshade::api::format::b8g8r8a8_unorm);
+    set("kivren_normal", "1");
+    plugin().frameQueueBudget = 4 * frameBytes();
+    run("kivren_start");
+    presentPaced(0, 3);
+    const pid_t depth = childEncoding("video - depth.mov");
+    ASSERT_NE(depth, 0);
+    ASSERT_EQ(kill(depth, SIGSTOP), 0);
+    presentPaced(3, 12);
+    run("kivren_stop");
+    driver->present(15);
+
+    for (const char* suffix : {".mov", " - normal.mov"})
+        EXPECT_EQ(probe(file(suffix))["nb_read_frames"], "15") << suffix;
+    const std::string data = readFile(file(".txt"));
+    EXPECT_EQ(std::count(data.begin(), data.end(), '|'), 15);
+    const auto failures = logAt('1');
+    ASSERT_EQ(failures.size(), 1u) << testing::PrintToString(failures);
+    EXPECT_EQ(
+        failures[0].rfind("[Kivren] Depth pass stalled: its encoder has taken no data since ", 0),
+        0u)
+        << failures[0];
+}
+
+// A pass that gets no frame (the Custom pass of a recording stopped at its
+// first frame) would leave FFmpeg's unreadable 185-byte file.
+TEST_F(FfmpegRecording, PassWithoutAFrameLeavesNoFile) {
+    set("kivren_custom_pass", "1");
+    run("kivren_start");
+    driver->present(0);
+    run("kivren_stop");
+    driver->present(1);
+    EXPECT_FALSE(std::filesystem::exists(file(" - custom pass.mov")));
+    EXPECT_EQ(logAt('1'), std::vector<std::string>{"[Kivren] Custom pass received no frame; its "
+                                                   "empty file " +
+                                                   file(" - custom pass.mov") + " was removed."});
+    EXPECT_EQ(probe(file(".mov"))["nb_read_frames"], "1");
+}
+
+// Run by ctest in a mount namespace of its own (unshare), where a small
+// tmpfs stands for a disk that fills up during the recording.
+TEST_F(FfmpegRecording, DiskFullIsReportedInFfmpegsOwnWords) {
+    ASSERT_EQ(mount("tmpfs", out().c_str(), "tmpfs", 0, "size=64k"), 0)
+        << "cannot mount a small tmpfs (" << std::strerror(errno)
+        << "): this test runs as ctest's recording_disk_full_test, in a mount namespace";
+    // A disk that is nearly full when the recording starts.
+    std::ofstream(out() / "other files") << std::string(60 * 1024, 'x');
+    set("kivren_depth", "0");
+    record(40);
+    const auto failures = logAt('1');
+    const auto main = std::find_if(failures.begin(), failures.end(), [](const std::string& line) {
+        return line.rfind("[Kivren] Main pass incomplete: ", 0) == 0;
+    });
+    ASSERT_NE(main, failures.end()) << testing::PrintToString(failures);
+    EXPECT_TRUE(std::regex_match(*main, std::regex(R"(.*encoder exit status \d+\. FFmpeg: .*)"
+                                                   R"(No space left on device)")))
+        << *main;
+    umount2(out().c_str(), MNT_DETACH);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // What goes wrong around a recording: starts that must be refused before
-// anything is created, encoders that fail, textures the effect lacks. Each
-// gets a clear level-1 line, and nothing already recorded is lost.
+// anything is created, encoders that fail, stall or never finish, passes
+// that get no frame, textures the effect lacks. Each gets a clear level-1
+// line, nothing already recorded is lost, and nothing waits for good.
 #include "recording_fixture.h"
 
 namespace {
@@ -80,6 +81,95 @@ TEST_F(RecordingFixture, AnEncoderThatDiesLosesOnlyItsOwnPass) {
                            "0, encoder exit status 4.");
 }
 
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// FFmpeg alive but no longer reading: once the queue is full, the game waits
+// for it at most the stall limit, then that pass is dropped and the others
+// go on; the stop does not wait for it either.
+TEST_F(RecordingFixture, AnEncoderThatStopsReadingIsDroppedAndNothingWaitsForIt) {
+    width = 256;
+    height = 256;
+    makeRuntime(reshade::api::format::b8g8r8a8_unorm);
+    set("kivren_normal", "1");
+    std::ofstream(file(" - depth.mov") + ".fake")
+        << "hang_after=" << 2 * frameBytes() << "\nstderr=[mov @ 0x1] Error: the disk is gone\n";
+    plugin().frameQueueBudget = 4 * frameBytes();
+    const double limit = static_cast<double>(plugin().stallLimits.running) / 1e9;
+
+    run("kivren_start");
+    double longestFrame = 0;
+    for (std::uint32_t i = 0; i < 30; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        driver->present(i);
+        longestFrame = std::max(longestFrame, secondsSince(start));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    run("kivren_stop");
+    const auto stopping = std::chrono::steady_clock::now();
+    driver->present(30);
+    const double stop = secondsSince(stopping);
+
+    // The game waited once, for about the limit, and no longer.
+    EXPECT_GT(longestFrame, limit / 2);
+    EXPECT_LT(longestFrame, limit + 3.0);
+    EXPECT_LT(stop, limit) << "the stalled pass was already dropped";
+    const auto failures = logAt('1');
+    ASSERT_EQ(failures.size(), 1u) << testing::PrintToString(failures);
+    EXPECT_TRUE(std::regex_match(
+        failures[0],
+        std::regex(R"(\[Kivren\] Depth pass stalled: its encoder has taken no data since )"
+                   R"(\d+\.\d s into the recording \(frame \d+ of the pass\), so the pass )"
+                   R"(ends there and its encoder was stopped; the other passes go on\. )"
+                   R"(FFmpeg: \[mov @ 0x1\] Error: the disk is gone)")))
+        << failures[0];
+    // No frame of the other passes was lost.
+    EXPECT_EQ(readFile(file(".mov")).size(), 30 * frameBytes());
+    EXPECT_EQ(readFile(file(" - normal.mov")).size(), 30 * frameBytes());
+    const std::string data = readFile(file(".txt"));
+    EXPECT_EQ(std::count(data.begin(), data.end(), '|'), 30);
+    EXPECT_EQ(count(logAt('4'), statistics), 1u);
+}
+
+// A child that keeps its input's end but never exits is ended after doing
+// nothing for the idle limit, and the stop says so.
+TEST_F(RecordingFixture, AnEncoderThatNeverExitsIsEndedAtTheStop) {
+    set("kivren_normal", "1");
+    std::ofstream(file(" - normal.mov") + ".fake") << "hang_at_end=1\n";
+    plugin().encoderIdleLimit = 1'000'000'000;
+    run("kivren_start");
+    presentPaced(0, 4);
+    run("kivren_stop");
+    const auto stopping = std::chrono::steady_clock::now();
+    driver->present(4);
+    const double stop = secondsSince(stopping);
+
+    EXPECT_GE(stop, 1.0);
+    EXPECT_LT(stop, 5.0);
+    EXPECT_EQ(logAt('1'), std::vector<std::string>{"[Kivren] Normal pass: its encoder did nothing "
+                                                   "for 1 s after its input ended and was "
+                                                   "stopped; " +
+                                                   file(" - normal.mov") + " may be unreadable."});
+    EXPECT_EQ(readFile(file(" - normal.mov")).size(), 4 * frameBytes());
+    EXPECT_EQ(readFile(file(".mov")).size(), 4 * frameBytes());
+}
+
+// The Custom pass gets its first frame in the frame after a Main capture; a
+// recording stopped at once leaves it none.
+TEST_F(RecordingFixture, APassThatGotNoFrameLeavesNoFile) {
+    set("kivren_custom_pass", "1");
+    run("kivren_start");
+    driver->present(0);
+    run("kivren_stop");
+    driver->present(1);
+    EXPECT_EQ(logAt('1'), std::vector<std::string>{"[Kivren] Custom pass received no frame; its "
+                                                   "empty file " +
+                                                   file(" - custom pass.mov") + " was removed."});
+    EXPECT_FALSE(std::filesystem::exists(file(" - custom pass.mov")));
+    EXPECT_EQ(readFile(file(".mov")).size(), frameBytes());
+}
+
 TEST_F(RecordingFixture, TextureMissingFromTheEffect) {
     makeRuntime(reshade::api::format::b8g8r8a8_unorm, {"Kivren_Main", "Kivren_Main2"});
     record(4);
@@ -93,9 +183,31 @@ TEST_F(RecordingFixture, TextureMissingFromTheEffect) {
 
     // Without Kivren_Main the effect is searched again on every processed frame.
     makeRuntime(reshade::api::format::b8g8r8a8_unorm, {"Kivren_Depth"});
+    set("kivren_name", "second");
     record(3);
     EXPECT_EQ(runtime->enumerations(), 3);
-    EXPECT_EQ(readFile(file(".mov")), std::string(3 * frameBytes(), '\0'));
+    EXPECT_EQ(readFile(file(".mov", "second")), std::string(3 * frameBytes(), '\0'));
+}
+
+TEST_F(RecordingFixture, EffectTextureCompiledAfterTheStartIsReadInItsOwnFormat) {
+    // ReShade compiles effects in the background: at the start there is no
+    // texture yet, and the readback texture takes the back buffer's BGRA.
+    makeRuntime(reshade::api::format::b8g8r8a8_unorm, {});
+    set("kivren_depth", "0");
+    run("kivren_start");
+    presentPaced(0, 2);
+    runtime->addEffectTexture("kivren2.fx", "Kivren_Main");
+    presentPaced(2, 2);
+    run("kivren_stop");
+    driver->present(4);
+
+    EXPECT_EQ(readFile(file(".mov")), std::string(2 * frameBytes(), '\0') +
+                                          expectedFrame(2, 0, false) + expectedFrame(3, 0, false));
+    EXPECT_TRUE(runtime->device().refusedCopies().empty())
+        << testing::PrintToString(runtime->device().refusedCopies());
+    EXPECT_EQ(logAt('1'), std::vector<std::string>{"[Kivren] kivren2.fx has no texture "
+                                                   "Kivren_Main; the Main pass records "
+                                                   "unchanged frames."});
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // stand-in host beside the stand-in ReShade, frames presented through the
 // stand-in effect runtime, the console used as a person would.
 
+#include "core/kivren.h"
 #include "plugin_library.h"
 #include "reshade_module.h"
 #include "scratch_folder.h"
@@ -44,8 +45,10 @@ protected:
     }
 
     std::filesystem::path out() const { return scratch.path() / "out"; }
-    std::string file(const std::string& suffix) const {
-        return (out() / ("video" + suffix)).string();
+    // The plugin object inside the library: tests set a few of its limits.
+    Kivren& plugin() { return *reinterpret_cast<Kivren*>(host->plugin().get()); }
+    std::string file(const std::string& suffix, const std::string& take = "video") const {
+        return (out() / (take + suffix)).string();
     }
 
     void makeRuntime(reshade::api::format format,

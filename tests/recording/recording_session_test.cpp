@@ -56,6 +56,9 @@ TEST_P(RecordingSession, AllPassesAndFrameDataStayAligned) {
     EXPECT_TRUE(logAt('1').empty()) << testing::PrintToString(logAt('1'));
     EXPECT_TRUE(runtime->device().errors().empty())
         << testing::PrintToString(runtime->device().errors());
+    // Direct3D 11 would have dropped these copies without a word.
+    EXPECT_TRUE(runtime->device().refusedCopies().empty())
+        << testing::PrintToString(runtime->device().refusedCopies());
     EXPECT_EQ(runtime->device().readbackTextureCount(), 0u);
 }
 
@@ -148,10 +151,106 @@ TEST_F(RecordingFixture, StartStopStormFromTheHostThread) {
     EXPECT_TRUE(logAt('1').empty()) << testing::PrintToString(logAt('1'));
     EXPECT_TRUE(runtime->device().errors().empty());
     EXPECT_EQ(runtime->device().readbackTextureCount(), 0u);
-    // Whatever the last session recorded is whole: frames and entries agree.
-    const std::string data = readFile(file(".txt"));
-    EXPECT_EQ(readFile(file(".mov")).size(),
-              static_cast<std::size_t>(std::count(data.begin(), data.end(), '|')) * frameBytes());
+    // Every session kept its own take, and each is whole: frames and entries agree.
+    std::size_t takes = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(out())) {
+        if (entry.path().extension() != ".txt")
+            continue;
+        ++takes;
+        const std::string data = readFile(entry.path().string());
+        const std::string take = entry.path().stem().string();
+        EXPECT_EQ(readFile(file(".mov", take)).size(),
+                  static_cast<std::size_t>(std::count(data.begin(), data.end(), '|')) *
+                      frameBytes())
+            << take;
+    }
+    EXPECT_EQ(takes, started);
+}
+
+// The host writes a text setting in place, on its own thread, whenever it
+// changes; each recording must still see one whole value of it.
+TEST_F(RecordingFixture, TextSettingsChangedOnTheHostThreadReachRecordingsWhole) {
+    set("kivren_fps", "999");
+    set("kivren_depth", "0");
+    std::vector<std::string> names{"video"};
+    std::atomic<bool> done{false};
+    std::thread hostThread([&] {
+        for (int i = 0; i < 150; ++i) {
+            // Long enough to live on the heap, so a torn read copies freed memory.
+            names.push_back("take " + std::to_string(i) + std::string(30 + i % 17, '-'));
+            set("kivren_name", names.back());
+            set("kivren_path", out().string() + (i % 2 ? "/" : ""));
+            std::this_thread::sleep_for(std::chrono::microseconds(300));
+        }
+        done = true;
+    });
+    std::uint32_t frame = 0;
+    while (!done.load()) {
+        run("kivren_start");
+        driver->present(frame++);
+        run("kivren_stop");
+        driver->present(frame++);
+    }
+    hostThread.join();
+
+    std::size_t recordings = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(out())) {
+        if (entry.path().extension() != ".txt")
+            continue;
+        ++recordings;
+        // Several recordings may fall between two changes: numbered takes.
+        const std::string stem =
+            std::regex_replace(entry.path().stem().string(), std::regex(R"( \(\d+\)$)"), "");
+        EXPECT_NE(std::find(names.begin(), names.end(), stem), names.end()) << stem;
+    }
+    EXPECT_GE(recordings, 1u);
+    EXPECT_TRUE(logAt('1').empty()) << testing::PrintToString(logAt('1'));
+}
+
+// Takes recorded one after another under one name: each later take goes to
+// the first free numbered name, all its files together.
+TEST_F(RecordingFixture, TakesWithOneNameNeverReplaceEachOther) {
+    set("kivren_normal", "1");
+    set("kivren_custom_pass", "1");
+    record(5);
+    set("kivren_depth", "0");
+    record(3);
+    // A file of any pass, even one the new take does not record, claims the name.
+    std::ofstream(file(" - depth.mov", "video (3)")) << "a file of the user's";
+    record(7);
+
+    const std::string suffixes[] = {".mov", " - depth.mov", " - normal.mov", " - custom pass.mov"};
+    const struct {
+        std::string take;
+        std::uint32_t presented;
+        bool depth;
+    } takes[] = {{"video", 5, true}, {"video (2)", 3, false}, {"video (4)", 7, false}};
+    for (const auto& t : takes) {
+        const std::string data = readFile(file(".txt", t.take));
+        const std::size_t main = (t.presented + 1) / 2;
+        EXPECT_EQ(static_cast<std::size_t>(std::count(data.begin(), data.end(), '|')), main)
+            << t.take;
+        for (std::uint32_t pass = 0; pass < 4; ++pass) {
+            const std::size_t frames = pass == 1 && !t.depth ? 0
+                                       : pass == 3           ? t.presented / 2
+                                                             : main;
+            EXPECT_EQ(readFile(file(suffixes[pass], t.take)).size(), frames * frameBytes())
+                << t.take << suffixes[pass];
+        }
+        // Each take's frames are its own: the first Main frame of each take is frame 0.
+        EXPECT_EQ(readFile(file(".mov", t.take)).substr(0, frameBytes()),
+                  expectedFrame(0, 0, false))
+            << t.take;
+    }
+    EXPECT_EQ(readFile(file(" - depth.mov", "video (3)")), "a file of the user's");
+    const auto renamedTo = [](const char* number) {
+        return std::string(R"re(\[Kivren\] A take named "video" exists in .*; this one is )re") +
+               R"re(recorded as "video \()re" + number + R"re(\)"\.)re";
+    };
+    EXPECT_EQ(count(logAt('3'), renamedTo("2")), 1u);
+    EXPECT_EQ(count(logAt('3'), renamedTo("4")), 1u);
+    EXPECT_EQ(count(logAt('3'), ".* exists in .*"), 2u);
+    EXPECT_EQ(host->console().value("kivren_name"), "video") << "the variable keeps its value";
 }
 
 } // namespace

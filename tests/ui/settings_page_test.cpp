@@ -224,6 +224,26 @@ TEST_F(SettingsPage, DebugModelButtonsRunTheirCommands) {
     }
 }
 
+// The host writes a text variable in place on whichever thread sets it; the
+// page, drawn meanwhile, shows one whole value or the other.
+TEST_F(SettingsPage, TextFieldsShowWholeValuesWhileAnotherThreadSetsThem) {
+    const std::string first(300, 'a');
+    const std::string second(200, 'b');
+    std::atomic<bool> done{false};
+    std::thread setter([&] {
+        for (int i = 0; !done.load(); ++i)
+            console().run("kivren_path " + (i % 2 ? first : second));
+    });
+    for (int frame = 0; frame < 200; ++frame)
+        driver->frame();
+    done = true;
+    setter.join();
+
+    console().run("kivren_path " + first);
+    ASSERT_TRUE(driver->click(driver->idOf("Recording directory")));
+    EXPECT_EQ(driver->activeFieldText(), first);
+}
+
 // The list is drawn from a copy: commands that change the ID pass on other
 // threads never leave the page reading a container while it changes.
 TEST_F(SettingsPage, ListStaysSoundWhileOtherThreadsChangeTheIdPass) {

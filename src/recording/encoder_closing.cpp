@@ -1,0 +1,219 @@
+// The end of the encoders: a pass whose encoder stalls is dropped during the
+// recording, and at the stop the writer drains the queue, the pipes close,
+// the children finish their files, and each pass that lost anything gets
+// one line ending with FFmpeg's own reason. Every wait here has a limit, so
+// that neither the game nor the host's unload can hang on an encoder.
+#include "core/kivren.h"
+#include "core/reshade_log.h"
+#include "recording/encoder_error_output.h"
+#include "recording/encoder_process.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+FrameQueueView queueOf(Kivren& plugin) {
+    return {plugin.frameQueue, plugin.queueMutex, plugin.queueReady, plugin.writerRunning,
+            plugin.writerActivity};
+}
+
+std::string describeExit(const ChildExit& exit) {
+    return exit.signalled ? fmt::format("encoder killed by signal {}", exit.status)
+                          : fmt::format("encoder exit status {}", exit.status);
+}
+
+// " FFmpeg: <its last error line>", or nothing when it gave none.
+std::string encoderReason(const EncoderProcess& encoder) {
+    const std::string line = encoder.errors ? encoder.errors->lastErrorLine() : std::string();
+    return line.empty() ? std::string() : " FFmpeg: " + line;
+}
+
+double seconds(std::int64_t nanoseconds) {
+    return static_cast<double>(nanoseconds) / 1e9;
+}
+
+// How a child ended: by itself, or ended by us after doing nothing for the
+// idle limit once its input had closed.
+struct ChildEnd {
+    ChildExit exit;
+    bool ended = false;
+    bool terminated = false;
+    std::uint64_t activity = 0;
+    std::int64_t activeAt = 0;
+};
+
+// Waits for the children, each as long as it keeps working; one that does
+// nothing for the limit is ended. Polls: a POSIX child cannot be waited on
+// with a time limit.
+void waitForChildren(std::array<EncoderProcess, passCount>& encoders,
+                     std::array<ChildEnd, passCount>& ends, std::int64_t idleLimit) {
+    const std::int64_t start = steadyNanoseconds();
+    for (std::size_t i = 0; i < encoders.size(); ++i) {
+        ends[i].ended = encoders[i].process == noProcess;
+        ends[i].activeAt = start;
+    }
+    for (int round = 0;; ++round) {
+        bool waiting = false;
+        const std::int64_t now = steadyNanoseconds();
+        for (std::size_t i = 0; i < encoders.size(); ++i) {
+            ChildEnd& end = ends[i];
+            if (end.ended)
+                continue;
+            if (childEnded(encoders[i].process, end.exit)) {
+                end.ended = true;
+                continue;
+            }
+            const std::uint64_t activity = childActivity(encoders[i].process);
+            if (activity != end.activity) {
+                end.activity = activity;
+                end.activeAt = now;
+            } else if (now - end.activeAt >= idleLimit && !end.terminated) {
+                terminateChild(encoders[i].process);
+                end.terminated = true;
+            }
+            waiting = true;
+        }
+        if (!waiting)
+            return;
+        // Most children end within milliseconds of their input's end.
+        std::this_thread::sleep_for(std::chrono::milliseconds(round < 100 ? 2 : 20));
+    }
+}
+
+} // namespace
+
+bool Kivren::declareStalledPass() {
+    const int busy = writerActivity.busyPass.load();
+    if (busy < 0)
+        return false;
+    const auto pass = static_cast<PassKind>(busy);
+    const std::size_t index = passIndex(pass);
+    if (passStalled[index].exchange(true))
+        return false;
+    const std::int64_t since = writerActivity.progressAt.load();
+    const std::uint32_t frame = writerActivity.busyFrame.load();
+    stallDeclaredAt.store(steadyNanoseconds());
+    queueOf(*this).dropPass(pass);
+    // Its end of the pipe closes with it, which ends the writer's write.
+    terminateChild(encoders[index].process);
+    logToReShade(logFailure,
+                 fmt::format("[Kivren] {} pass stalled: its encoder has taken no data since {:.1f} "
+                             "s into the recording (frame {} of the pass), so the pass ends "
+                             "there and its encoder was stopped; the other passes go on.{}",
+                             passName(pass), seconds(since - recordingStart), frame,
+                             encoderReason(encoders[index])));
+    return true;
+}
+
+// Lets the writer write what is queued, however long a working encoder
+// takes, but never waits on a stuck one: its pass is declared stalled.
+void Kivren::waitForWriter() {
+    std::unique_lock lock(queueMutex);
+    while (!writerFinished && writerThread.joinable()) {
+        // A writer whose stalled pass was just dropped gets a limit from the drop.
+        const std::int64_t deadline =
+            std::max(writerActivity.progressAt.load(), stallDeclaredAt.load()) +
+            stallLimits.forFrame(writerActivity.busyFrame.load());
+        if (steadyNanoseconds() < deadline) {
+            queueReady.wait_until(
+                lock, std::chrono::steady_clock::time_point(std::chrono::nanoseconds(deadline)));
+            continue;
+        }
+        lock.unlock();
+        const bool declared = declareStalledPass();
+        lock.lock();
+        // A writer still stuck a whole limit after its encoder was ended (a
+        // child that cannot be ended) is beyond reach: the join waits for it.
+        if (!declared)
+            break;
+    }
+}
+
+void Kivren::closeEncoders() {
+    queueOf(*this).stop();
+    waitForWriter();
+    if (writerThread.joinable())
+        writerThread.join();
+    writerThread = std::thread();
+    {
+        // Only a writer that failed, or a stalled pass, leaves frames behind.
+        std::lock_guard lock(queueMutex);
+        frameQueue.clear();
+    }
+
+    for (EncoderProcess& encoder : encoders) {
+        if (encoder.pipe != invalidPipe && !encoder.pipeClosed)
+            closePipe(encoder.pipe);
+        encoder.pipe = invalidPipe;
+    }
+    endEncoders();
+}
+
+void Kivren::endEncoders() {
+    std::array<ChildEnd, passCount> ends{};
+    waitForChildren(encoders, ends, encoderIdleLimit);
+
+    for (int i = 0; i < passCount; ++i) {
+        const auto pass = static_cast<PassKind>(i);
+        EncoderProcess& encoder = encoders[passIndex(pass)];
+        if (encoder.process == noProcess)
+            continue;
+        // The child has ended, so its error output ends too; a grandchild
+        // holding it open gets a moment, not a wait.
+        if (encoder.errors)
+            encoder.errors->finish(1000);
+        const ChildEnd& end = ends[passIndex(pass)];
+        const std::string reason = encoderReason(encoder);
+        if (passStalled[passIndex(pass)].load()) {
+            // Said when it stalled.
+        } else if (end.terminated) {
+            logToReShade(logFailure,
+                         fmt::format("[Kivren] {} pass: its encoder did nothing for {:.0f} s "
+                                     "after its input ended and was stopped; {} may be "
+                                     "unreadable.{}",
+                                     passName(pass), seconds(encoderIdleLimit), encoder.outputPath,
+                                     reason));
+        } else if (end.exit.failed() || encoder.writeFailed ||
+                   encoder.framesWritten < encoder.framesDue || !reason.empty()) {
+            // FFmpeg may exit with 0 when only its trailer could not be
+            // written (a full disk at the end), leaving a file without an
+            // index: its own error line is the only sign.
+            logToReShade(logFailure,
+                         fmt::format("[Kivren] {} pass incomplete: {} of {} frames written, "
+                                     "write error {}, {}.{}",
+                                     passName(pass), encoder.framesWritten, encoder.framesDue,
+                                     encoder.writeError, describeExit(end.exit), reason));
+        }
+        if (encoder.framesWritten == 0)
+            removeEmptyOutput(pass);
+        encoder.errors.reset();
+        closeProcess(encoder.process);
+        encoder.process = noProcess;
+    }
+}
+
+// A pass that got no frame has nothing to show: what FFmpeg leaves is a file
+// without a picture, which players refuse.
+void Kivren::removeEmptyOutput(PassKind pass) {
+    const EncoderProcess& encoder = encoders[passIndex(pass)];
+    const std::filesystem::path file(encoder.outputPath);
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) {
+        logToReShade(logFailure, fmt::format("[Kivren] {} pass received no frame; it has no file.",
+                                             passName(pass)));
+        return;
+    }
+    std::filesystem::remove(file, error);
+    logToReShade(logFailure,
+                 error ? fmt::format("[Kivren] {} pass received no frame; its empty file {} "
+                                     "could not be removed: {}",
+                                     passName(pass), encoder.outputPath, error.message())
+                       : fmt::format("[Kivren] {} pass received no frame; its empty file {} "
+                                     "was removed.",
+                                     passName(pass), encoder.outputPath));
+}
