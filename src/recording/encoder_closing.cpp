@@ -169,6 +169,9 @@ void Kivren::endEncoders() {
             encoder.errors->finish(1000);
         const ChildEnd& end = ends[passIndex(pass)];
         const std::string reason = encoderReason(encoder);
+        const bool failed = passStalled[passIndex(pass)].load() || end.terminated ||
+                            end.exit.failed() || encoder.writeFailed ||
+                            encoder.framesWritten < encoder.framesDue || !reason.empty();
         if (passStalled[passIndex(pass)].load()) {
             // Said when it stalled.
         } else if (end.terminated) {
@@ -189,8 +192,10 @@ void Kivren::endEncoders() {
                                      passName(pass), encoder.framesWritten, encoder.framesDue,
                                      encoder.writeError, describeExit(end.exit), reason));
         }
+        // A pass that wrote no frame has said so above when it failed; only
+        // one that never received a frame gets a line of its own here.
         if (encoder.framesWritten == 0)
-            removeEmptyOutput(pass);
+            removeEmptyOutput(pass, failed);
         encoder.errors.reset();
         closeProcess(encoder.process);
         encoder.process = noProcess;
@@ -199,10 +204,16 @@ void Kivren::endEncoders() {
 
 // A pass that got no frame has nothing to show: what FFmpeg leaves is a file
 // without a picture, which players refuse.
-void Kivren::removeEmptyOutput(PassKind pass) {
+void Kivren::removeEmptyOutput(PassKind pass, bool failureReported) {
     const EncoderProcess& encoder = encoders[passIndex(pass)];
     const std::filesystem::path file(encoder.outputPath);
     std::error_code error;
+    if (failureReported) {
+        // Its failure line says that no frame was written; what the encoder
+        // left holds no picture.
+        std::filesystem::remove(file, error);
+        return;
+    }
     if (!std::filesystem::exists(file, error)) {
         logToReShade(logFailure, fmt::format("[Kivren] {} pass received no frame; it has no file.",
                                              passName(pass)));
