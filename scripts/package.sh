@@ -20,12 +20,12 @@ build="$here/build/package"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-clang-cl.cmake" \
     -DKIVREN_BUILD_TESTS=OFF -DKIVREN_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target Kivren2 kivren-framedata -j "$(nproc)"
+cmake --build "$build" --target Kivren2 kivren-framedata kivren-repair -j "$(nproc)"
 
 stage="$build/stage/Kivren2-$version-win64"
 rm -rf "$build/stage"
 mkdir -p "$stage"
-cp "$build/bin/Kivren2.dll" "$build/bin/kivren-framedata.exe" "$stage/"
+cp "$build/bin/Kivren2.dll" "$build/bin/kivren-framedata.exe" "$build/bin/kivren-repair.exe" "$stage/"
 cp "$here/effects/kivren2.fx" "$stage/"
 sed "s/@VERSION@/$version/" "$here/docs/INSTALL.txt" | sed 's/$/\r/' >"$stage/INSTALL.txt"
 (cd "$here/tools/blender" &&
