@@ -58,10 +58,12 @@ void sayError(const Behaviour& settings) {
     }
 }
 
+// Stuck for good, as a process blocked on a dead disk is: no processor time,
+// no reads or writes, until something ends it.
 [[noreturn]] void hang(const Behaviour& settings) {
     sayError(settings);
     for (;;)
-        pause(1000);
+        pause(3'600'000);
 }
 
 } // namespace

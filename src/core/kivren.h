@@ -159,7 +159,7 @@ public:
     void closeEncoders();
     void waitForWriter();
     void endEncoders();
-    void removeEmptyOutput(PassKind pass, bool failureReported);
+    std::string removeEmptyOutput(PassKind pass);
     static void findPassTextures(reshade::api::effect_runtime* runtime,
                                  reshade::api::effect_texture_variable variable, void* context);
     void lookUpPassTextures(reshade::api::effect_runtime* runtime);

@@ -33,6 +33,12 @@ std::string encoderReason(const EncoderProcess& encoder) {
     return line.empty() ? std::string() : " FFmpeg: " + line;
 }
 
+std::string capitalised(std::string clause) {
+    if (!clause.empty() && clause[0] >= 'a' && clause[0] <= 'z')
+        clause[0] = static_cast<char>(clause[0] - 'a' + 'A');
+    return clause;
+}
+
 double seconds(std::int64_t nanoseconds) {
     return static_cast<double>(nanoseconds) / 1e9;
 }
@@ -43,19 +49,33 @@ struct ChildEnd {
     ChildExit exit;
     bool ended = false;
     bool terminated = false;
-    std::uint64_t activity = 0;
+    ChildActivity activeMark; // what it had done when last seen working
     std::int64_t activeAt = 0;
+    std::int64_t terminatedAt = 0;
 };
 
+// Working: it read or wrote something since the mark, or used more than a
+// twentieth of the time since then on a processor. A process that merely
+// waits shows a trickle of processor time on some systems (under Wine, about
+// 10 ms every half second); FFmpeg finishing a file reads, writes or encodes.
+bool workedSince(const ChildActivity& now, const ChildActivity& mark, std::int64_t elapsed) {
+    return now.bytesTransferred != mark.bytesTransferred ||
+           (now.processorNanoseconds > mark.processorNanoseconds &&
+            (now.processorNanoseconds - mark.processorNanoseconds) * 20 >
+                static_cast<std::uint64_t>(elapsed));
+}
+
 // Waits for the children, each as long as it keeps working; one that does
-// nothing for the limit is ended. Polls: a POSIX child cannot be waited on
-// with a time limit.
+// nothing for the limit is ended, and no longer waited for a limit later.
+// Polls: a POSIX child cannot be waited on with a time limit.
 void waitForChildren(std::array<EncoderProcess, passCount>& encoders,
                      std::array<ChildEnd, passCount>& ends, std::int64_t idleLimit) {
     const std::int64_t start = steadyNanoseconds();
     for (std::size_t i = 0; i < encoders.size(); ++i) {
         ends[i].ended = encoders[i].process == noProcess;
         ends[i].activeAt = start;
+        if (!ends[i].ended)
+            ends[i].activeMark = childActivity(encoders[i].process);
     }
     for (int round = 0;; ++round) {
         bool waiting = false;
@@ -68,13 +88,20 @@ void waitForChildren(std::array<EncoderProcess, passCount>& encoders,
                 end.ended = true;
                 continue;
             }
-            const std::uint64_t activity = childActivity(encoders[i].process);
-            if (activity != end.activity) {
-                end.activity = activity;
+            if (end.terminated && now - end.terminatedAt >= idleLimit) {
+                // Ended and still there: beyond our reach, and not waited for.
+                end.ended = true;
+                end.exit = {9, true};
+                continue;
+            }
+            const ChildActivity activity = childActivity(encoders[i].process);
+            if (workedSince(activity, end.activeMark, now - end.activeAt)) {
+                end.activeMark = activity;
                 end.activeAt = now;
             } else if (now - end.activeAt >= idleLimit && !end.terminated) {
                 terminateChild(encoders[i].process);
                 end.terminated = true;
+                end.terminatedAt = now;
             }
             waiting = true;
         }
@@ -158,6 +185,7 @@ void Kivren::endEncoders() {
     std::array<ChildEnd, passCount> ends{};
     waitForChildren(encoders, ends, encoderIdleLimit);
 
+    // One line per pass at most; the FFmpeg reason always comes last.
     for (int i = 0; i < passCount; ++i) {
         const auto pass = static_cast<PassKind>(i);
         EncoderProcess& encoder = encoders[passIndex(pass)];
@@ -169,11 +197,13 @@ void Kivren::endEncoders() {
             encoder.errors->finish(1000);
         const ChildEnd& end = ends[passIndex(pass)];
         const std::string reason = encoderReason(encoder);
-        const bool failed = passStalled[passIndex(pass)].load() || end.terminated ||
-                            end.exit.failed() || encoder.writeFailed ||
-                            encoder.framesWritten < encoder.framesDue || !reason.empty();
+        const std::string removal =
+            encoder.framesWritten == 0 ? removeEmptyOutput(pass) : std::string();
         if (passStalled[passIndex(pass)].load()) {
-            // Said when it stalled.
+            // Said when it stalled; what became of its file is new.
+            if (!removal.empty())
+                logToReShade(logFailure, fmt::format("[Kivren] {} pass received no frame; {}.",
+                                                     passName(pass), removal));
         } else if (end.terminated) {
             logToReShade(logFailure,
                          fmt::format("[Kivren] {} pass: its encoder did nothing for {:.0f} s "
@@ -188,14 +218,15 @@ void Kivren::endEncoders() {
             // index: its own error line is the only sign.
             logToReShade(logFailure,
                          fmt::format("[Kivren] {} pass incomplete: {} of {} frames written, "
-                                     "write error {}, {}.{}",
+                                     "write error {}, {}.{}{}",
                                      passName(pass), encoder.framesWritten, encoder.framesDue,
-                                     encoder.writeError, describeExit(end.exit), reason));
+                                     encoder.writeError, describeExit(end.exit),
+                                     removal.empty() ? "" : " " + capitalised(removal) + ".",
+                                     reason));
+        } else if (!removal.empty()) {
+            logToReShade(logFailure, fmt::format("[Kivren] {} pass received no frame; {}.",
+                                                 passName(pass), removal));
         }
-        // A pass that wrote no frame has said so above when it failed; only
-        // one that never received a frame gets a line of its own here.
-        if (encoder.framesWritten == 0)
-            removeEmptyOutput(pass, failed);
         encoder.errors.reset();
         closeProcess(encoder.process);
         encoder.process = noProcess;
@@ -203,28 +234,15 @@ void Kivren::endEncoders() {
 }
 
 // A pass that got no frame has nothing to show: what FFmpeg leaves is a file
-// without a picture, which players refuse.
-void Kivren::removeEmptyOutput(PassKind pass, bool failureReported) {
+// without a picture, which players refuse. What became of it, as a clause.
+std::string Kivren::removeEmptyOutput(PassKind pass) {
     const EncoderProcess& encoder = encoders[passIndex(pass)];
     const std::filesystem::path file(encoder.outputPath);
     std::error_code error;
-    if (failureReported) {
-        // Its failure line says that no frame was written; what the encoder
-        // left holds no picture.
-        std::filesystem::remove(file, error);
-        return;
-    }
-    if (!std::filesystem::exists(file, error)) {
-        logToReShade(logFailure, fmt::format("[Kivren] {} pass received no frame; it has no file.",
-                                             passName(pass)));
-        return;
-    }
+    if (!std::filesystem::exists(file, error))
+        return "it left no file";
     std::filesystem::remove(file, error);
-    logToReShade(logFailure,
-                 error ? fmt::format("[Kivren] {} pass received no frame; its empty file {} "
-                                     "could not be removed: {}",
-                                     passName(pass), encoder.outputPath, error.message())
-                       : fmt::format("[Kivren] {} pass received no frame; its empty file {} "
-                                     "was removed.",
-                                     passName(pass), encoder.outputPath));
+    return error ? fmt::format("its empty file {} could not be removed ({})", encoder.outputPath,
+                               error.message())
+                 : fmt::format("its empty file {} was removed", encoder.outputPath);
 }

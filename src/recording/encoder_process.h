@@ -61,9 +61,14 @@ struct ChildExit {
 // releases the ended child, so it is asked again only until it says true.)
 bool childEnded(NativeHandle process, ChildExit& exit);
 
-// A number that grows while the child works (its processor time and the
-// bytes it reads and writes) and stays the same while it waits or is stuck.
-std::uint64_t childActivity(NativeHandle process);
+// What the child has done so far: its processor time and the bytes it has
+// read and written. A child that waits or is stuck adds no bytes and next to
+// no processor time.
+struct ChildActivity {
+    std::uint64_t processorNanoseconds = 0;
+    std::uint64_t bytesTransferred = 0;
+};
+ChildActivity childActivity(NativeHandle process);
 
 // Ends the child at once, as a kill from outside would.
 void terminateChild(NativeHandle process);

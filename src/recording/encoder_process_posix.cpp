@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -236,10 +237,13 @@ std::uint64_t processorTicks(const std::string& path) {
 
 } // namespace
 
-std::uint64_t childActivity(NativeHandle process) {
+ChildActivity childActivity(NativeHandle process) {
     const std::string folder = "/proc/" + std::to_string(process);
     static constexpr const char* transfers[] = {"rchar:", "wchar:"};
-    return processorTicks(folder + "/stat") + procNumbers(folder + "/io", transfers, 2);
+    static const auto nanosecondsPerTick =
+        static_cast<std::uint64_t>(1'000'000'000 / std::max(sysconf(_SC_CLK_TCK), 1L));
+    return {processorTicks(folder + "/stat") * nanosecondsPerTick,
+            procNumbers(folder + "/io", transfers, 2)};
 }
 
 void terminateChild(NativeHandle process) {

@@ -146,16 +146,20 @@ bool childEnded(NativeHandle process, ChildExit& exit) {
     return true;
 }
 
-std::uint64_t childActivity(NativeHandle process) {
-    std::uint64_t activity = 0;
+ChildActivity childActivity(NativeHandle process) {
+    ChildActivity activity;
     FILETIME created{}, ended{}, kernel{}, user{};
     if (GetProcessTimes(toHandle(process), &created, &ended, &kernel, &user)) {
-        activity += (std::uint64_t{kernel.dwHighDateTime} << 32) + kernel.dwLowDateTime;
-        activity += (std::uint64_t{user.dwHighDateTime} << 32) + user.dwLowDateTime;
+        // FILETIME counts 100 ns.
+        activity.processorNanoseconds =
+            ((std::uint64_t{kernel.dwHighDateTime} << 32) + kernel.dwLowDateTime +
+             (std::uint64_t{user.dwHighDateTime} << 32) + user.dwLowDateTime) *
+            100;
     }
     IO_COUNTERS io{};
     if (GetProcessIoCounters(toHandle(process), &io))
-        activity += io.ReadTransferCount + io.WriteTransferCount + io.OtherTransferCount;
+        activity.bytesTransferred =
+            io.ReadTransferCount + io.WriteTransferCount + io.OtherTransferCount;
     return activity;
 }
 
