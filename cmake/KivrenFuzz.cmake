@@ -21,6 +21,9 @@ set(KIVREN_FUZZ_SECONDS 20 CACHE STRING "How long each fuzz test runs, in second
 set(KIVREN_FUZZ_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=undefined
                            -fno-omit-frame-pointer)
 add_compile_options(-fsanitize=fuzzer-no-link ${KIVREN_FUZZ_SANITIZERS})
+# Programs built beside the targets (the tools' own executables) link the
+# same sanitizer runtimes as the code they are made of.
+add_link_options(${KIVREN_FUZZ_SANITIZERS})
 set(KIVREN_FUZZ_RUNNER ${CMAKE_CURRENT_LIST_DIR}/KivrenFuzzRun.cmake)
 
 function(kivren_add_fuzz)

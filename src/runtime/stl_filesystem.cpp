@@ -120,13 +120,13 @@ __std_fs_copy_file_result __stdcall __std_fs_copy_file(const wchar_t* source, co
     return {true, __std_win_error::_Success};
 }
 
-__std_win_error __stdcall __std_fs_directory_iterator_open(const wchar_t* spec,
+__std_win_error __stdcall __std_fs_directory_iterator_open(const wchar_t* pattern,
                                                            __std_fs_dir_handle* handle,
                                                            __std_fs_find_data* results) noexcept {
     __std_fs_directory_iterator_close(*handle);
     static_assert(sizeof(__std_fs_find_data) == sizeof(WIN32_FIND_DATAW));
     const HANDLE found =
-        FindFirstFileExW(spec, FindExInfoBasic, reinterpret_cast<WIN32_FIND_DATAW*>(results),
+        FindFirstFileExW(pattern, FindExInfoBasic, reinterpret_cast<WIN32_FIND_DATAW*>(results),
                          FindExSearchNameMatch, nullptr, 0);
     if (found == INVALID_HANDLE_VALUE) {
         *handle = __std_fs_dir_handle::_Invalid;

@@ -218,10 +218,10 @@ class Glibc:
         self.libc.strtof.argtypes = [ctypes.c_char_p, ctypes.c_void_p]
 
     def printf(self, style, precision, value):
-        spec = b"%.*" + style.encode()
-        size = self.libc.snprintf(None, 0, spec, ctypes.c_int(precision), ctypes.c_double(value))
+        pattern = b"%.*" + style.encode()
+        size = self.libc.snprintf(None, 0, pattern, ctypes.c_int(precision), ctypes.c_double(value))
         buffer = ctypes.create_string_buffer(size + 1)
-        self.libc.snprintf(buffer, size + 1, spec, ctypes.c_int(precision), ctypes.c_double(value))
+        self.libc.snprintf(buffer, size + 1, pattern, ctypes.c_int(precision), ctypes.c_double(value))
         return buffer.value.decode()
 
     def strtod(self, text):

@@ -1,4 +1,4 @@
-// Wine's time.h, plus the C11 time-spec functions and localtime_s as the UCRT
+// Wine's time.h, plus the C11 timespec functions and localtime_s as the UCRT
 // declares them (inline over its 64-bit exports).
 #pragma once
 #include_next <time.h>
@@ -17,9 +17,9 @@ struct timespec {
 #ifndef TIME_UTC
 #define TIME_UTC 1
 #endif
-_ACRTIMP int __cdecl _timespec64_get(struct _timespec64* spec, int base);
-static inline int __cdecl timespec_get(struct timespec* spec, int base) {
-    return _timespec64_get((struct _timespec64*)spec, base);
+_ACRTIMP int __cdecl _timespec64_get(struct _timespec64* value, int base);
+static inline int __cdecl timespec_get(struct timespec* value, int base) {
+    return _timespec64_get((struct _timespec64*)value, base);
 }
 static inline errno_t __cdecl localtime_s(struct tm* result, const time_t* time) {
     return _localtime64_s(result, time);
