@@ -221,7 +221,8 @@ void Kivren::endEncoders() {
                                      "write error {}, {}.{}{}",
                                      passName(pass), encoder.framesWritten, encoder.framesDue,
                                      encoder.writeError, describeExit(end.exit),
-                                     removal.empty() ? "" : " " + capitalised(removal) + ".",
+                                     removal.empty() ? std::string()
+                                                     : fmt::format(" {}.", capitalised(removal)),
                                      reason));
         } else if (!removal.empty()) {
             logToReShade(logFailure, fmt::format("[Kivren] {} pass received no frame; {}.",
