@@ -3,8 +3,22 @@
 # the Visual C++ redistributable and the plugin host's pluginsdk.dll.
 # Used by the test suite and by scripts/package.sh, which ships nothing that
 # fails it.
-#   cmake -DREADOBJ=<llvm-readobj> -DDLL=<Kivren2.dll> -P CheckPluginTables.cmake
+#   cmake -DREADOBJ=<llvm-readobj> -DDLL=<Kivren2.dll> [-DSDK_EXPORTS=<list>] -P CheckPluginTables.cmake
+# SDK_EXPORTS names the list of what the host's pluginsdk.dll exports (one
+# "decorated<TAB>readable" name a line); with it, every name the DLL imports
+# from pluginsdk.dll must be on that list, or the host refuses to load it.
 cmake_minimum_required(VERSION 3.25)
+
+set(check_sdk_names OFF)
+if(DEFINED SDK_EXPORTS)
+    set(check_sdk_names ON)
+    if(NOT EXISTS "${SDK_EXPORTS}")
+        message(FATAL_ERROR "the list of the host SDK's exports, ${SDK_EXPORTS}, is missing")
+    endif()
+    file(READ "${SDK_EXPORTS}" sdk_exports)
+    # Each name is then found as "\n<name>\t", the first line included.
+    string(PREPEND sdk_exports "\n")
+endif()
 
 execute_process(COMMAND ${READOBJ} --coff-exports ${DLL} OUTPUT_VARIABLE exports RESULT_VARIABLE failed)
 if(failed)
@@ -45,6 +59,11 @@ foreach(block IN LISTS blocks)
         string(REPLACE "Symbol: " "" name "${symbol}")
         if(lower STREQUAL "pluginsdk.dll" AND NOT name MATCHES "^\\?")
             string(APPEND problems "${DLL} imports ${name} from ${dll}, which exports only C++ (decorated) names\n")
+        elseif(lower STREQUAL "pluginsdk.dll" AND check_sdk_names)
+            string(FIND "${sdk_exports}" "\n${name}\t" at)
+            if(at EQUAL -1)
+                string(APPEND problems "${DLL} imports ${name} from ${dll}, which the host's pluginsdk.dll does not export\n")
+            endif()
         endif()
         if((lower STREQUAL "ucrtbase.dll" OR lower MATCHES "^api-ms-win-crt-") AND name MATCHES "${vcruntime_only_pattern}")
             string(APPEND problems "${DLL} imports ${name} from ${dll}; Windows has it only in vcruntime140.dll\n")

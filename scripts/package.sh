@@ -32,8 +32,10 @@ sed "s/@VERSION@/$version/" "$here/docs/INSTALL.txt" | sed 's/$/\r/' >"$stage/IN
     zip -qr "$stage/kivren_framedata_import.zip" kivren_framedata_import -x '*__pycache__*')
 
 # The plugin's imports must all be on a game machine: the system, the Visual
-# C++ redistributable and the plugin host's pluginsdk.dll.
+# C++ redistributable and the plugin host's pluginsdk.dll, whose names must
+# all be ones the host's pluginsdk.dll exports.
 cmake -DREADOBJ=/usr/lib/llvm-16/bin/llvm-readobj -DDLL="$stage/Kivren2.dll" \
+    -DSDK_EXPORTS="$here/../shared/host-sdk-exports.tsv" \
     -P "$here/cmake/CheckPluginTables.cmake" ||
     fail "Kivren2.dll does not pass the import check; nothing was packaged"
 

@@ -15,7 +15,7 @@ namespace {
 const char pluginName[] = "Kivren2";
 }
 
-KIVREN_EXPORT void* getPlugin();
+KIVREN_EXPORT uintptr_t getPlugin();
 KIVREN_EXPORT void deleteMe();
 
 // Data definitions sit in a linkage block: "extern" with an initialiser
@@ -32,13 +32,13 @@ BAKKESMOD_PLUGIN_EXPORT const char* DESCRIPTION =
     "lined up properly without having to re-record.";
 }
 
-KIVREN_EXPORT void* getPlugin() {
+KIVREN_EXPORT uintptr_t getPlugin() {
     try {
         createPluginInstance();
     } catch (...) {
         // Out of memory: the host gets an empty owner and loads nothing.
     }
-    return &pluginInstance;
+    return reinterpret_cast<uintptr_t>(&pluginInstance);
 }
 
 KIVREN_EXPORT void deleteMe() {

@@ -32,22 +32,22 @@ void SettingsMenu::beginFrame() {
 
 void SettingsMenu::drawPage() {
     auto* page = host_.settingsWindow();
-    windowName_ = page ? page->settingsPageTitle() : std::string("(no plugin)");
+    windowName_ = page ? page->GetPluginName() : std::string("(no plugin)");
     ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f));
     ImGui::SetNextWindowSize(ImVec2(width_, height_));
     ImGui::Begin(windowName_.c_str(), nullptr,
                  ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse |
                      ImGuiWindowFlags_NoSavedSettings);
     if (page) {
-        page->adoptUiContext(reinterpret_cast<std::uintptr_t>(context_));
+        page->SetImGuiContext(reinterpret_cast<std::uintptr_t>(context_));
         if (captureText_) {
             // ImGui's own text log captures what the page renders; depth 0 opens nothing.
             ImGui::LogToBuffer(0);
-            page->drawSettingsPage();
+            page->RenderSettings();
             pageText_ = context_->LogBuffer.c_str();
             ImGui::LogFinish();
         } else {
-            page->drawSettingsPage();
+            page->RenderSettings();
         }
         // The plugin may leave its own module's ImGui current; the host's is ours.
         makeCurrent();

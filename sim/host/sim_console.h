@@ -5,6 +5,7 @@
 // executed command in order, as tests need to see the plugin's start-up.
 
 #include "bakkesmod/wrappers/cvarmanagerwrapper.h"
+#include "sdk_backend.h"
 
 #include <array>
 #include <cstdint>

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fmt/format.h>
+#include <typeinfo>
 
 SimCVar::SimCVar(SimConsole& console, std::string name, std::string defaultValue, bool hasMin,
                  float min, bool hasMax, float max)
@@ -58,7 +59,7 @@ void SimCVar::setValue(const std::string& value) {
     }
     // The host runs the change handlers after every set.
     for (auto& handler : handlers)
-        handler(oldValue, CVarWrapper(shared_from_this()));
+        handler(oldValue, CVarWrapper(sdk_backend::handOff(shared_from_this()), typeid(SimCVar)));
 }
 
 void SimCVar::setValue(int value) {

@@ -3,6 +3,7 @@
 // numeric range, the values bound to it and its change handlers.
 
 #include "bakkesmod/wrappers/cvarwrapper.h"
+#include "sdk_backend.h"
 
 #include <atomic>
 #include <functional>

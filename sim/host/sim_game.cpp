@@ -109,7 +109,7 @@ void SimGame::renderFrame() {
         drawables = drawables_;
     }
     for (auto& drawable : drawables)
-        drawable(CanvasWrapper());
+        drawable(CanvasWrapper(0));
 }
 
 std::size_t SimGame::drawableCount() const {

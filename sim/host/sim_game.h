@@ -4,6 +4,7 @@
 // frame, and its data folders.
 
 #include "bakkesmod/wrappers/GameWrapper.h"
+#include "sdk_backend.h"
 
 #include <atomic>
 #include <filesystem>

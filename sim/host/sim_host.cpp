@@ -1,5 +1,7 @@
 #include "sim_host.h"
 
+#include "sdk_handles.h"
+
 #include <stdexcept>
 
 SimHost::SimHost(const std::filesystem::path& root)
@@ -34,11 +36,11 @@ void SimHost::startPlugin() {
         throw std::runtime_error("the library exports no plugin record");
     // getPlugin hands out the address of the plugin's own shared owner; the
     // host keeps a share of its own.
-    plugin_ = *static_cast<std::shared_ptr<BakkesModPlugin>*>(info->initializeFunc());
+    plugin_ = *reinterpret_cast<std::shared_ptr<BakkesModPlugin>*>(info->initializeFunc());
     if (!plugin_)
         throw std::runtime_error("getPlugin gave no plugin");
-    plugin_->cvarManager = std::make_shared<CVarManagerWrapper>(console_);
-    plugin_->gameWrapper = std::make_shared<GameWrapper>(game_);
+    plugin_->cvarManager = makeCVarManagerWrapper(console_);
+    plugin_->gameWrapper = makeGameWrapper(game_);
     plugin_->onLoad();
 }
 
@@ -58,7 +60,7 @@ void SimHost::stopPlugin() {
     game_->unregisterDrawables();
     console_->removeAll();
     const auto* info = static_cast<const PluginInfo*>(library_->symbol("exports"));
-    info->deleteFunc();
+    info->delFunc();
     plugin_.reset();
 }
 

@@ -4,6 +4,10 @@
 // unloads it again (onUnload, forget the plugin's registrations, deleteMe,
 // unmap). Its folders live under one root folder of the caller's.
 
+// The host's PluginSettingsWindow.h includes nothing of its own.
+#include <cstdint>
+#include <string>
+
 #include "bakkesmod/plugin/PluginSettingsWindow.h"
 #include "bakkesmod/plugin/bakkesmodplugin.h"
 #include "plugin_library.h"

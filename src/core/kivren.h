@@ -3,9 +3,14 @@
 // piece of the plugin's state; the host, ReShade and the draw interception
 // reach it from their own threads (see the comments on each group).
 
+// The host's PluginSettingsWindow.h includes nothing of its own.
+#include <cstdint>
+#include <string>
+
 #include "bakkesmod/plugin/PluginSettingsWindow.h"
 #include "bakkesmod/plugin/bakkesmodplugin.h"
 #include "core/text_settings.h"
+#include "bakkesmod/wrappers/canvaswrapper.h"
 #include "idpass/mesh_key.h"
 #include "recording/frame_queue.h"
 #include "recording/recording_types.h"
@@ -41,10 +46,14 @@ public:
     void onLoad() override;
     void onUnload() override;
 
-    // Settings page (host's interface thread).
-    void drawSettingsPage() override;
-    std::string settingsPageTitle() override;
-    void adoptUiContext(std::uintptr_t ctx) override;
+    // Settings page (host's interface thread): the host's three slots, each
+    // calling the page's own function.
+    void RenderSettings() override;
+    std::string GetPluginName() override;
+    void SetImGuiContext(uintptr_t ctx) override;
+    void drawSettingsPage();
+    std::string settingsPageTitle();
+    void adoptUiContext(std::uintptr_t ctx);
     void drawSettingsWidgets();
     void drawIdPassSection();
     void settingCheckbox(const char* label, const char* variable, bool current);

@@ -4,7 +4,11 @@
 // is a 32-bit float printed as C's "%g" would print it in the "C" locale,
 // whatever locale the game process runs in.
 
-#include "bakkesmod/wrappers/gameobjects.h"
+#include "bakkesmod/wrappers/GameObject/BallWrapper.h"
+#include "bakkesmod/wrappers/GameObject/CameraWrapper.h"
+#include "bakkesmod/wrappers/GameObject/CarWrapper.h"
+#include "bakkesmod/wrappers/arraywrapper.h"
+#include "bakkesmod/wrappers/wrapperstructs.h"
 
 #include <ostream>
 #include <string>

@@ -1,6 +1,8 @@
 // The host's drawable callback: once per game frame, while a replay shows,
 // the camera, ball and cars become the record that the next captured screen
 // frame writes to the frame data log.
+#include "bakkesmod/wrappers/GameWrapper.h"
+#include "bakkesmod/wrappers/ReplayServerWrapper.h"
 #include "core/host_guard.h"
 #include "core/kivren.h"
 #include "framedata/frame_record.h"

@@ -82,13 +82,13 @@ TEST_F(PluginEntry, RefusedRegistrationRefusesTheLoad) {
 TEST_F(PluginEntry, OneObjectHoweverOftenTheHostAsks) {
     std::string error;
     ASSERT_TRUE(host->mapPlugin(SimHost::builtPlugin(), &error)) << error;
-    auto getPlugin = reinterpret_cast<void* (*)()>(host->library()->symbol("getPlugin"));
+    auto getPlugin = reinterpret_cast<std::uintptr_t (*)()>(host->library()->symbol("getPlugin"));
     auto deleteMe = reinterpret_cast<void (*)()>(host->library()->symbol("deleteMe"));
 
-    auto* owner = static_cast<std::shared_ptr<Kivren>*>(getPlugin());
+    auto* owner = reinterpret_cast<std::shared_ptr<Kivren>*>(getPlugin());
     ASSERT_TRUE(*owner);
     Kivren* first = owner->get();
-    EXPECT_EQ(getPlugin(), owner);
+    EXPECT_EQ(getPlugin(), reinterpret_cast<std::uintptr_t>(owner));
     EXPECT_EQ(owner->get(), first);
     EXPECT_EQ(owner->use_count(), 1);
 

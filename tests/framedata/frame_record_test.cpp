@@ -3,6 +3,7 @@
 #include "core/kivren.h"
 #include "framedata/frame_record.h"
 #include "scratch_folder.h"
+#include "sdk_handles.h"
 #include "sim_game.h"
 
 #include <gtest/gtest.h>
@@ -61,23 +62,24 @@ TEST_P(FrameRecordTest, NumbersAndQuaternionsFollowTheFixedRecipe) {
 
 TEST_P(FrameRecordTest, RecordOfAReplayFrame) {
     ScratchFolder scratch;
-    SimGame game(scratch.path(), scratch.path());
+    auto game = std::make_shared<SimGame>(scratch.path(), scratch.path());
+    auto gameWrapper = makeGameWrapper(game);
     SimReplayState state;
     state.inReplay = true;
     state.camera = {{0.0f, -4608.0f, 1024.0f}, {0, 16384, 0}, 90.0f};
     state.ball = {{0.0f, 0.0f, 93.15f}, {0, 0, 0}};
     state.cars = {{{0.0f, -4608.0f, 17.01f}, {0, 16384, 0}}};
-    game.setState(state);
+    game->setState(state);
 
-    CameraWrapper camera(game.camera());
-    ReplayServerWrapper replay(game.replay());
+    CameraWrapper camera = gameWrapper->GetCamera();
+    ReplayServerWrapper replay = gameWrapper->GetGameEventAsReplay();
     EXPECT_EQ(buildFrameRecord(camera, replay.GetBall(), replay.GetCars()),
               "0,-4608,1024,0,-0,0.707107,0.707107,90;0,0,93.15,0,-0,0,1;"
               "0,-4608,17.01,0,-0,0.707107,0.707107;");
 
     state.cars.clear();
-    game.setState(state);
-    ReplayServerWrapper noCars(game.replay());
+    game->setState(state);
+    ReplayServerWrapper noCars = gameWrapper->GetGameEventAsReplay();
     EXPECT_EQ(buildFrameRecord(camera, noCars.GetBall(), noCars.GetCars()),
               "0,-4608,1024,0,-0,0.707107,0.707107,90;0,0,93.15,0,-0,0,1;");
 }
@@ -91,13 +93,13 @@ TEST(SampleFrame, KeepsTheLatestRecordAndEmptiesItWhenAPartIsMissing) {
     ScratchFolder scratch;
     auto game = std::make_shared<SimGame>(scratch.path(), scratch.path());
     auto plugin = std::make_unique<Kivren>();
-    plugin->gameWrapper = std::make_shared<GameWrapper>(game);
+    plugin->gameWrapper = makeGameWrapper(game);
 
     SimReplayState state;
     state.inReplay = true;
     state.cars = {{}, {}};
     game->setState(state);
-    plugin->sampleFrame({});
+    plugin->sampleFrame(CanvasWrapper(0));
     EXPECT_TRUE(plugin->inReplay.load());
     // Camera, ball and two cars.
     EXPECT_EQ(std::count(plugin->frameRecord.begin(), plugin->frameRecord.end(), ';'), 4);
@@ -107,18 +109,18 @@ TEST(SampleFrame, KeepsTheLatestRecordAndEmptiesItWhenAPartIsMissing) {
         SimReplayState missing = state;
         missing.*part = false;
         game->setState(state);
-        plugin->sampleFrame({});
+        plugin->sampleFrame(CanvasWrapper(0));
         ASSERT_FALSE(plugin->frameRecord.empty());
         game->setState(missing);
-        plugin->sampleFrame({});
+        plugin->sampleFrame(CanvasWrapper(0));
         EXPECT_EQ(plugin->frameRecord, "");
         EXPECT_TRUE(plugin->inReplay.load());
     }
 
     game->setState(state);
-    plugin->sampleFrame({});
+    plugin->sampleFrame(CanvasWrapper(0));
     game->setInReplay(false);
-    plugin->sampleFrame({});
+    plugin->sampleFrame(CanvasWrapper(0));
     EXPECT_EQ(plugin->frameRecord, "");
     EXPECT_FALSE(plugin->inReplay.load());
 }

@@ -6,6 +6,7 @@
 #include "core/kivren.h"
 #include "idpass/flat_shader.h"
 #include "scratch_folder.h"
+#include "sdk_handles.h"
 #include "sim_console.h"
 #include "sim_d3d11.h"
 #include "sim_game.h"
@@ -24,8 +25,8 @@ struct PluginRig {
         std::filesystem::create_directories(scratch.path() / "bakkesmod" / "cfg");
         console = std::make_shared<SimConsole>(scratch.path() / "bakkesmod" / "cfg");
         game = std::make_shared<SimGame>(scratch.path() / "data", scratch.path() / "bakkesmod");
-        plugin.cvarManager = std::make_shared<CVarManagerWrapper>(console);
-        plugin.gameWrapper = std::make_shared<GameWrapper>(game);
+        plugin.cvarManager = makeCVarManagerWrapper(console);
+        plugin.gameWrapper = makeGameWrapper(game);
         plugin.debugModelsMode = std::make_shared<bool>(false);
         plugin.previewCustomPass = std::make_shared<bool>(false);
         plugin.recordCustomPass = std::make_shared<bool>(false);

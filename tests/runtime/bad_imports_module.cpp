@@ -7,6 +7,9 @@
 #ifdef KIVREN_IMPORT_D3D11
 #include <d3d11.h>
 #endif
+#ifdef KIVREN_IMPORT_SDK_BACKEND
+#include "sdk_backend.h"
+#endif
 
 extern "C" {
 __declspec(dllexport) char exports[64];
@@ -20,6 +23,12 @@ __declspec(dllexport) void deleteMe() {}
 __declspec(dllexport) void copyBytes(void* to, const void* from, size_t size) {
     memcpy(to, from, size);
 }
+
+#ifdef KIVREN_IMPORT_SDK_BACKEND
+__declspec(dllexport) unsigned long long handOffNothing() {
+    return sdk_backend::handOff(nullptr);
+}
+#endif
 
 #ifdef KIVREN_IMPORT_D3D11
 __declspec(dllexport) HRESULT makeDevice(ID3D11Device** device) {

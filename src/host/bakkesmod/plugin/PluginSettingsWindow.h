@@ -1,8 +1,6 @@
 #pragma once
-// The host's settings-menu page interface.
-
-#include <cstdint>
-#include <string>
+// The host's settings-menu page interface. Like the host's own header, this
+// one includes nothing: a plugin includes <string> and <cstdint> first.
 
 namespace BakkesMod::Plugin {
 
@@ -10,10 +8,10 @@ class PluginSettingsWindow {
 public:
     virtual ~PluginSettingsWindow() = default;
     // Called once per interface frame while the page is shown.
-    virtual void drawSettingsPage() = 0;
-    virtual std::string settingsPageTitle() = 0;
+    virtual void RenderSettings() = 0;
+    virtual std::string GetPluginName() = 0;
     // The host's Dear ImGui context, as a pointer-sized integer.
-    virtual void adoptUiContext(std::uintptr_t ctx) = 0;
+    virtual void SetImGuiContext(uintptr_t ctx) = 0;
 };
 
 } // namespace BakkesMod::Plugin

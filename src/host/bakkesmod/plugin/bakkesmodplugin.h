@@ -1,34 +1,36 @@
 #pragma once
 // The host's plugin base class and the record that a plugin library exports.
 
-#include "../wrappers/GameWrapper.h"
-#include "../wrappers/cvarmanagerwrapper.h"
+#include "bakkesmod/plugin/bakkesmodsdk.h"
+#include "bakkesmod/wrappers/GameWrapper.h"
+#include "bakkesmod/wrappers/cvarmanagerwrapper.h"
 
+#include <cstdint>
 #include <memory>
 
-#if defined(_WIN32)
-#define BAKKESMOD_PLUGIN_EXPORT __declspec(dllexport)
-#else
-#define BAKKESMOD_PLUGIN_EXPORT __attribute__((visibility("default")))
-#endif
-
-#define BAKKESMOD_PLUGIN_API_VERSION 95
-
-enum PLUGINTYPE { PLUGINTYPE_FREEPLAY = 0x01 };
+enum PLUGINTYPE {
+    PLUGINTYPE_FREEPLAY = 0x01,
+    PLUGINTYPE_CUSTOM_TRAINING = 0x02,
+    PLUGINTYPE_SPECTATOR = 0x04,
+    PLUGINTYPE_BOTAI = 0x08,
+    PLUGINTYPE_REPLAY = 0x10,
+    PLUGINTYPE_THREADED = 0x20,
+    PLUGINTYPE_THREADEDUNLOAD = 0x40,
+};
 
 namespace BakkesMod::Plugin {
 
 // The 64-byte record exported under the name "exports", read by the host
 // before anything else of the plugin.
 struct PluginInfo {
-    int apiBuildVersion;
+    short apiBuildVersion;
     const char* fileName;
     const char* className;
     const char* pluginName;
     const char* pluginVersion;
-    PLUGINTYPE pluginType;
-    void* (*initializeFunc)();
-    void (*deleteFunc)();
+    const unsigned long pluginType;
+    uintptr_t (*initializeFunc)();
+    void (*delFunc)();
 };
 static_assert(sizeof(PluginInfo) == 64);
 

@@ -1,18 +1,22 @@
 #pragma once
 // The host's console: variables, commands ("notifiers") and its log.
 
-#include "cvarwrapper.h"
-#include "sdk_backend.h"
+#include "bakkesmod/plugin/bakkesmodsdk.h"
+#include "bakkesmod/wrappers/cvarwrapper.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <typeindex>
 #include <vector>
 
-class CVarManagerWrapper {
+class BAKKESMOD_PLUGIN_IMPORT CVarManagerWrapper {
 public:
-    explicit CVarManagerWrapper(std::shared_ptr<sdk_backend::CVarManager> impl)
-        : impl_(std::move(impl)) {}
+    CVarManagerWrapper(std::uintptr_t mem, std::type_index type);
+    CVarManagerWrapper(const CVarManagerWrapper& other);
+    CVarManagerWrapper& operator=(CVarManagerWrapper rhs);
+    ~CVarManagerWrapper();
 
     CVarWrapper registerCvar(std::string cvar, std::string defaultValue, std::string desc = "",
                              bool searchAble = true, bool hasMin = false, float min = 0,
@@ -25,5 +29,6 @@ public:
     void log(std::string text);
 
 private:
-    std::shared_ptr<sdk_backend::CVarManager> impl_;
+    struct Impl;
+    std::unique_ptr<Impl> pimpl;
 };

@@ -1,16 +1,21 @@
 #pragma once
-// One console variable of the host, as a value handle.
+// One console variable of the host, as a value handle. A handle for a name
+// the host does not know is null, and its calls do nothing.
 
-#include "sdk_backend.h"
+#include "bakkesmod/plugin/bakkesmodsdk.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <typeindex>
 
-class CVarWrapper {
+class BAKKESMOD_PLUGIN_IMPORT CVarWrapper {
 public:
-    CVarWrapper() = default;
-    explicit CVarWrapper(std::shared_ptr<sdk_backend::CVar> impl) : impl_(std::move(impl)) {}
+    CVarWrapper(std::uintptr_t mem, std::type_index type);
+    CVarWrapper(const CVarWrapper& other);
+    CVarWrapper& operator=(CVarWrapper rhs);
+    ~CVarWrapper();
 
     std::string getCVarName();
     std::string getStringValue();
@@ -31,9 +36,10 @@ public:
     // Runs after each change with the old value as text and the variable.
     void addOnValueChanged(std::function<void(std::string, CVarWrapper)> changeListener);
 
-    bool IsNull() const { return impl_ == nullptr; }
-    explicit operator bool() const { return !IsNull(); }
+    bool IsNull();
+    explicit operator bool();
 
 private:
-    std::shared_ptr<sdk_backend::CVar> impl_;
+    struct Impl;
+    std::unique_ptr<Impl> pimpl;
 };

@@ -1,9 +1,11 @@
 #pragma once
-// The host implements these interfaces; the SDK wrappers of this folder are
-// value handles that forward to them. A build against the host's real SDK
-// replaces this folder (wrappers and their library) as a whole.
+// The stand-in host SDK's private side: the host implements these interfaces,
+// hands its objects to the SDK, and passes the addresses it gets back to the
+// wrapper constructors, as the real host passes the addresses of game
+// objects. Plugins never see this header.
 
-#include "wrapperstructs.h"
+#include "bakkesmod/plugin/bakkesmodsdk.h"
+#include "bakkesmod/wrappers/wrapperstructs.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -17,9 +19,21 @@ class CanvasWrapper;
 
 namespace sdk_backend {
 
-class CVar {
+class Object {
 public:
-    virtual ~CVar() = default;
+    virtual ~Object() = default;
+};
+
+// The address that the wrapper constructors take for this object (0 for
+// none). A wrapper made from it shares the object; the registry itself only
+// remembers it, so the object must live until the wrapper is made.
+BAKKESMOD_PLUGIN_IMPORT std::uintptr_t handOff(const std::shared_ptr<Object>& object);
+// The object handed off at this address: null for 0; an address never
+// handed off, or whose object has gone, is a host fault (std::logic_error).
+BAKKESMOD_PLUGIN_IMPORT std::shared_ptr<Object> claim(std::uintptr_t address);
+
+class CVar : public Object {
+public:
     virtual std::string name() const = 0;
     virtual std::string stringValue() const = 0;
     virtual int intValue() const = 0;
@@ -35,9 +49,8 @@ public:
     virtual void addOnValueChanged(std::function<void(std::string, CVarWrapper)> handler) = 0;
 };
 
-class CVarManager {
+class CVarManager : public Object {
 public:
-    virtual ~CVarManager() = default;
     virtual std::shared_ptr<CVar> registerCvar(const std::string& name,
                                                const std::string& defaultValue,
                                                const std::string& description, bool searchable,
@@ -51,9 +64,8 @@ public:
     virtual void log(const std::string& text) = 0;
 };
 
-class Actor {
+class Actor : public Object {
 public:
-    virtual ~Actor() = default;
     virtual Vector location() const = 0;
     virtual Rotator rotation() const = 0;
 };
@@ -63,9 +75,8 @@ public:
     virtual float fov() const = 0;
 };
 
-class Array {
+class Array : public Object {
 public:
-    virtual ~Array() = default;
     virtual int count() const = 0;
     virtual std::shared_ptr<Actor> get(int index) const = 0;
 };
@@ -76,9 +87,8 @@ public:
     virtual std::shared_ptr<Array> cars() const = 0;
 };
 
-class Game {
+class Game : public Object {
 public:
-    virtual ~Game() = default;
     virtual bool isInReplay() const = 0;
     virtual std::shared_ptr<Camera> camera() const = 0;
     virtual std::shared_ptr<ReplayServer> replay() const = 0;
