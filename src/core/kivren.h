@@ -7,7 +7,8 @@
 #include "bakkesmod/plugin/bakkesmodplugin.h"
 #include "idpass/mesh_key.h"
 #include "recording/recording_types.h"
-#include "reshade/reshade_api.hpp"
+
+#include <reshade_api.hpp>
 
 #include <array>
 #include <atomic>
