@@ -61,3 +61,6 @@ endif()
 if(KIVREN_BUILD_BENCH AND NOT WIN32)
     find_package(benchmark REQUIRED)
 endif()
+
+# ReShade's add-on headers.
+include(${CMAKE_CURRENT_LIST_DIR}/ReShade.cmake)

@@ -117,4 +117,11 @@ if [ ! -f "$here/../shared/third_party/$stl/stl/inc/yvals_core.h" ] && [ ! -f "$
   exit 1
 fi
 
+# ReShade's add-on headers (tag v5.4.2), used in place by both builds.
+reshade=reshade-5.4.2
+if [ ! -f "$here/../shared/third_party/$reshade/include/reshade.hpp" ]; then
+  echo "setup.sh: ReShade's add-on headers not found: put the include folder of ReShade's tag v5.4.2 in ../shared/third_party/$reshade/include" >&2
+  exit 1
+fi
+
 echo "setup.sh: all packages installed; Dear ImGui $want sources in $deps/imgui"

@@ -4,10 +4,8 @@
 
 #include "core/host_guard.h"
 #include "core/kivren.h"
-#include "core/module.h"
 #include "core/plugin_instance.h"
-#include "core/reshade_log.h"
-#include "reshade/reshade.hpp"
+#include "core/reshade_addon.h"
 
 #define KIVREN_EXPORT extern "C" BAKKESMOD_PLUGIN_EXPORT
 
@@ -69,40 +67,15 @@ void onFinishEffects(reshade::api::effect_runtime* runtime, reshade::api::comman
                       [&] { plugin->processFrame(runtime, rtv); });
 }
 
-// Each event's registration looks "ReShadeRegisterEvent" up once for the life
-// of the process, under its own thread-safe initialisation.
-template <reshade::addon_event Event> void registerEvent(HMODULE reshadeModule, void* callback) {
-    static const auto registerEventFn = reinterpret_cast<ReShadeRegisterEventFn>(
-        moduleExport(reshadeModule, "ReShadeRegisterEvent"));
-    if (registerEventFn)
-        registerEventFn(Event, callback);
-}
-
 } // namespace
 
 bool libraryAttach(HMODULE self) noexcept {
-    setOwnModule(self);
-    HMODULE reshadeModule = findReShadeModule();
-    if (!reshadeModule)
+    if (!registerAddon(self))
         return false;
-    auto registerAddon = reinterpret_cast<ReShadeRegisterAddonFn>(
-        moduleExport(reshadeModule, "ReShadeRegisterAddon"));
-    if (!registerAddon || !registerAddon(self, reshade::addonApiVersion))
-        return false;
-    registerEvent<reshade::addon_event::reshade_present>(reshadeModule,
-                                                         reinterpret_cast<void*>(&onPresent));
-    registerEvent<reshade::addon_event::reshade_begin_effects>(
-        reshadeModule, reinterpret_cast<void*>(&onBeginEffects));
-    registerEvent<reshade::addon_event::reshade_finish_effects>(
-        reshadeModule, reinterpret_cast<void*>(&onFinishEffects));
+    registerEvents(&onPresent, &onBeginEffects, &onFinishEffects);
     return true;
 }
 
 void libraryDetach(HMODULE self) noexcept {
-    if (HMODULE reshadeModule = findReShadeModule()) {
-        auto unregisterAddon = reinterpret_cast<ReShadeUnregisterAddonFn>(
-            moduleExport(reshadeModule, "ReShadeUnregisterAddon"));
-        if (unregisterAddon)
-            unregisterAddon(self);
-    }
+    unregisterAddon(self);
 }

@@ -3,7 +3,9 @@
 // call and log line, so that tests see exactly what the plugin asked of it.
 #include "stand_in_reshade.h"
 
-#include "reshade/reshade.hpp"
+#include "module_handle.h"
+
+#include <reshade_events.hpp>
 
 #include <algorithm>
 #include <cstring>
@@ -12,6 +14,11 @@
 #include <vector>
 
 namespace {
+
+using PresentHandler = reshade::addon_event_traits<reshade::addon_event::reshade_present>::decl;
+// Events 76 and 77 take the same arguments.
+using EffectsHandler =
+    reshade::addon_event_traits<reshade::addon_event::reshade_finish_effects>::decl;
 
 struct Handler {
     HMODULE addon;
@@ -114,11 +121,11 @@ SIM_RESHADE_EXPORT int simReShadeFire(std::uint32_t event, reshade::api::effect_
     // Handlers run outside the lock, as ReShade runs them on its own thread.
     for (void* callback : callbacks) {
         if (event == static_cast<std::uint32_t>(reshade::addon_event::reshade_present)) {
-            reinterpret_cast<reshade::present_callback>(callback)(runtime);
+            reinterpret_cast<PresentHandler>(callback)(runtime);
         } else {
-            reinterpret_cast<reshade::effects_callback>(callback)(
-                runtime, cmdList, reshade::api::resource_view{rtv},
-                reshade::api::resource_view{rtvSrgb});
+            reinterpret_cast<EffectsHandler>(callback)(runtime, cmdList,
+                                                       reshade::api::resource_view{rtv},
+                                                       reshade::api::resource_view{rtvSrgb});
         }
     }
     return static_cast<int>(callbacks.size());

@@ -3,6 +3,8 @@
 // that the real ReShade has. The stand-in host loads the module and reaches
 // these through its exports (see sim/host/reshade_module.h).
 
+#include <reshade_api.hpp>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -11,11 +13,6 @@
 #else
 #define SIM_RESHADE_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
-
-namespace reshade::api {
-class effect_runtime;
-class command_list;
-} // namespace reshade::api
 
 // Forgets add-ons, events, the journal and the refusal switch.
 using SimReShadeResetFn = void (*)();

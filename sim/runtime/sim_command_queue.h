@@ -3,17 +3,19 @@
 // checked against each texture's state when recorded; copies are checked when
 // recorded and run only once the list has been flushed and the queue waited
 // on, as on a GPU, so that a mapping made too early is caught by the device.
+// Any other method of either stops the program.
 
 #include "sim_device.h"
+#include "strict_command_queue.h"
 
 #include <mutex>
 #include <vector>
 
-class SimCommandList final : public reshade::api::command_list {
+class SimCommandList final : public sim::StrictCommandList {
 public:
     explicit SimCommandList(SimDevice& device) : device_(device) {}
 
-    using reshade::api::command_list::barrier;
+    using sim::StrictCommandList::barrier;
     void barrier(std::uint32_t count, const reshade::api::resource* resources,
                  const reshade::api::resource_usage* oldStates,
                  const reshade::api::resource_usage* newStates) override;
@@ -35,7 +37,7 @@ private:
     std::vector<Copy> recorded_;
 };
 
-class SimCommandQueue final : public reshade::api::command_queue {
+class SimCommandQueue final : public sim::StrictCommandQueue {
 public:
     explicit SimCommandQueue(SimDevice& device) : device_(device), list_(device) {}
 

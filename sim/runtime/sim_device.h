@@ -3,9 +3,10 @@
 // and mapping of readback textures with a row pitch wider than the row, as
 // real drivers give. Every misuse (a texture in the wrong state, a mapping of
 // a texture whose copy has not run, an unknown handle) is noted as an error
-// for the test to see, and the call fails as a driver's would.
+// for the test to see, and the call fails as a driver's would. Any other
+// method of the device stops the program.
 
-#include "reshade/reshade_api.hpp"
+#include "strict_device.h"
 
 #include <cstdint>
 #include <map>
@@ -23,7 +24,7 @@ struct SimTexture {
     int pendingCopies = 0;
 };
 
-class SimDevice final : public reshade::api::device {
+class SimDevice final : public sim::StrictDevice {
 public:
     bool create_resource(const reshade::api::resource_desc& desc,
                          const reshade::api::subresource_data* initialData,

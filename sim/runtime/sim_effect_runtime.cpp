@@ -92,7 +92,7 @@ void SimEffectRuntime::addEffectTexture(const std::string& effect, const std::st
     desc.heap = api::memory_heap::gpu_only;
     desc.usage = api::resource_usage::render_target | api::resource_usage::shader_resource |
                  api::resource_usage::copy_source;
-    api::resource texture;
+    api::resource texture{};
     device_.create_resource(desc, nullptr, api::resource_usage::render_target, &texture, nullptr);
     variables_.push_back({effect, name, texture, device_.createView(texture)});
 }

@@ -2,11 +2,13 @@
 // The stand-in effect runtime: a back buffer of a chosen size and DXGI
 // format, the effect textures of named effects (each in the render-target
 // state with a view bound to it), the effects switch, and a queue and device
-// behind them. The test "renders" by writing pictures into the back buffer
-// and the effect textures, then presents through the stand-in ReShade.
+// behind them; any other method of the runtime stops the program. The test
+// "renders" by writing pictures into the back buffer and the effect textures,
+// then presents through the stand-in ReShade.
 
 #include "sim_command_queue.h"
 #include "sim_device.h"
+#include "strict_effect_runtime.h"
 
 #include <cstdint>
 #include <string>
@@ -25,7 +27,7 @@ struct SimPicture {
 SimPicture simTestPicture(std::uint32_t width, std::uint32_t height, std::uint32_t frame,
                           std::uint32_t pass);
 
-class SimEffectRuntime final : public reshade::api::effect_runtime {
+class SimEffectRuntime final : public sim::StrictEffectRuntime {
 public:
     SimEffectRuntime(std::uint32_t width, std::uint32_t height,
                      reshade::api::format backBufferFormat);
@@ -79,8 +81,8 @@ private:
     SimDevice device_;
     SimCommandQueue queue_;
     bool effectsOn_ = true;
-    reshade::api::resource backBuffer_;
-    reshade::api::resource_view backBufferView_;
+    reshade::api::resource backBuffer_{};
+    reshade::api::resource_view backBufferView_{};
     std::vector<Variable> variables_;
     int enumerations_ = 0;
 };

@@ -14,7 +14,8 @@
 #include "idpass/mesh_key.h"
 #include "recording/frame_queue.h"
 #include "recording/recording_types.h"
-#include "reshade/reshade_api.hpp"
+
+#include <reshade_api.hpp>
 
 #include <array>
 #include <atomic>

@@ -1,13 +1,7 @@
 #pragma once
-// ReShade's log and the library's own module handle, which ReShade takes as
-// the identity of the add-on.
-
-#include "module_handle.h"
+// ReShade's log, in which the recording pipeline reports.
 
 #include <string>
-
-void setOwnModule(HMODULE module) noexcept;
-HMODULE ownModule() noexcept;
 
 // ReShade log levels used by the recording pipeline.
 inline constexpr int logFailure = 1;

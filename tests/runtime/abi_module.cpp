@@ -1,7 +1,7 @@
 // A second module built by the same toolchain, standing where a host stands
 // beside the plugin: it implements a ReShade interface, throws and catches
 // across the module boundary, and frees what the other module allocated.
-#include "reshade/reshade_api.hpp"
+#include "strict_device.h"
 
 #include <windows.h>
 
@@ -14,25 +14,11 @@ namespace {
 // Only the view-to-resource query matters here; it returns its handle in
 // memory the caller provides (the Microsoft ABI for a member function that
 // returns a struct, however small).
-class ViewResolvingDevice final : public reshade::api::device {
+class ViewResolvingDevice final : public sim::StrictDevice {
 public:
-    bool create_resource(const reshade::api::resource_desc&, const reshade::api::subresource_data*,
-                         reshade::api::resource_usage, reshade::api::resource*, void**) override {
-        return false;
-    }
-    void destroy_resource(reshade::api::resource) override {}
-    reshade::api::resource_desc get_resource_desc(reshade::api::resource) const override {
-        return {};
-    }
     reshade::api::resource get_resource_from_view(reshade::api::resource_view view) const override {
         return {view.handle * 3 + 1};
     }
-    bool map_texture_region(reshade::api::resource, std::uint32_t,
-                            const reshade::api::subresource_box*, reshade::api::map_access,
-                            reshade::api::subresource_data*) override {
-        return false;
-    }
-    void unmap_texture_region(reshade::api::resource, std::uint32_t) override {}
 };
 
 ViewResolvingDevice device;
