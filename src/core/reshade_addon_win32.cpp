@@ -5,6 +5,9 @@
 // never ReShade's.
 #include "core/reshade_addon.h"
 
+#if defined(IMGUI_VERSION_NUM)
+#error "reshade.hpp must not see Dear ImGui: it would ask ReShade for its own ImGui"
+#endif
 #include <reshade.hpp>
 
 bool registerAddon(HMODULE self) noexcept {
