@@ -6,10 +6,13 @@
 #include "settings_menu.h"
 #include "sim_host.h"
 
+// gl3w declares the OpenGL functions; GLFW must not include the system's gl.h.
+#include <GL/gl3w.h>
+#define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
-#include <backends/imgui_impl_glfw.h>
-#include <backends/imgui_impl_opengl3.h>
 #include <imgui.h>
+#include <imgui_impl_glfw.h>
+#include <imgui_impl_opengl3.h>
 #include <imgui_internal.h>
 #include <stb/stb_image_write.h>
 
@@ -97,6 +100,13 @@ int run(const Options& options) {
     }
     glfwMakeContextCurrent(window);
     glfwSwapInterval(1);
+    // ImGui 1.75's OpenGL 3 backend leaves loading the functions to the program.
+    if (gl3wInit() != 0) {
+        std::fprintf(stderr, "kivren-settings-viewer: cannot load the OpenGL 3 functions\n");
+        glfwDestroyWindow(window);
+        glfwTerminate();
+        return 1;
+    }
 
     int status = 0;
     {
