@@ -16,6 +16,7 @@
 #include <imgui_internal.h>
 #include <stb/stb_image_write.h>
 
+#include <cfloat>
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -66,12 +67,14 @@ bool runScript(SimHost& host, const std::filesystem::path& script) {
 }
 
 bool saveScreenshot(const std::filesystem::path& path, int width, int height) {
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 4);
+    // Colour only: ImGui 1.75's OpenGL 3 backend blends the framebuffer's alpha
+    // too, which a window on a screen never shows.
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     // OpenGL's rows run bottom to top; PNG's top to bottom.
     stbi_flip_vertically_on_write(1);
-    return stbi_write_png(path.string().c_str(), width, height, 4, pixels.data(), width * 4) != 0;
+    return stbi_write_png(path.string().c_str(), width, height, 3, pixels.data(), width * 3) != 0;
 }
 
 int run(const Options& options) {
@@ -123,6 +126,10 @@ int run(const Options& options) {
             menu.makeCurrent();
             ImGui_ImplOpenGL3_NewFrame();
             ImGui_ImplGlfw_NewFrame();
+            // A screenshot shows the page at rest, not under wherever the
+            // display put the pointer.
+            if (!options.screenshot.empty())
+                ImGui::GetIO().MousePos = ImVec2(-FLT_MAX, -FLT_MAX);
             menu.beginFrame();
             menu.drawPage();
             menu.endFrame();
