@@ -32,8 +32,6 @@ public:
     // row of another: a row whose first widget is disabled shows nothing at
     // the left edge, where locate looks for rows.
     std::optional<ImVec2> locateOnRow(ImGuiID id, float y);
-    // Forget the widget positions (the layout changed).
-    void forgetLayout() { spots_.clear(); }
 
     // Press and release the left button over the widget. False when it cannot be found.
     bool click(ImGuiID id, ImGuiWindow* window = nullptr);
