@@ -1,5 +1,6 @@
 # Every dependency comes from Debian's packages (scripts/setup.sh installs
-# them). The Windows build compiles what it needs from Debian's sources.
+# them), except the pinned third-party sources beside the project
+# (../shared/third_party), which are used in place.
 
 # fmt, header-only in both builds. Only fmt's own folder is put on the include
 # path, never the whole of /usr/include (the Windows build must not see it).
@@ -14,29 +15,8 @@ add_library(kivren_fmt INTERFACE)
 target_include_directories(kivren_fmt SYSTEM INTERFACE ${kivren_fmt_root})
 target_compile_definitions(kivren_fmt INTERFACE FMT_HEADER_ONLY=1)
 
-# Dear ImGui 1.86.
-if(WIN32)
-    set(KIVREN_IMGUI_SRC ${CMAKE_SOURCE_DIR}/deps/imgui)
-    if(NOT EXISTS ${KIVREN_IMGUI_SRC}/imgui.cpp)
-        message(FATAL_ERROR "Dear ImGui sources not found in ${KIVREN_IMGUI_SRC}: run scripts/setup.sh (it fetches Debian's source package imgui)")
-    endif()
-    add_library(kivren_imgui STATIC
-        ${KIVREN_IMGUI_SRC}/imgui.cpp ${KIVREN_IMGUI_SRC}/imgui_draw.cpp
-        ${KIVREN_IMGUI_SRC}/imgui_tables.cpp ${KIVREN_IMGUI_SRC}/imgui_widgets.cpp)
-    target_include_directories(kivren_imgui SYSTEM PUBLIC ${KIVREN_IMGUI_SRC})
-    target_compile_options(kivren_imgui PRIVATE -w)
-    # The plugin imports nothing from imm32.dll; the host handles text input.
-    target_compile_definitions(kivren_imgui PUBLIC IMGUI_DISABLE_WIN32_DEFAULT_IME_FUNCTIONS)
-else()
-    # Debian's libimgui-dev, built against Debian's stb (pkg-config names both).
-    find_package(PkgConfig REQUIRED)
-    pkg_check_modules(KIVREN_IMGUI IMPORTED_TARGET imgui)
-    if(NOT KIVREN_IMGUI_FOUND)
-        message(FATAL_ERROR "Dear ImGui not found: run scripts/setup.sh (package libimgui-dev)")
-    endif()
-    add_library(kivren_imgui INTERFACE)
-    target_link_libraries(kivren_imgui INTERFACE PkgConfig::KIVREN_IMGUI)
-endif()
+# Dear ImGui: the game host's own copy (1.75 with its changes), built here.
+include(${CMAKE_CURRENT_LIST_DIR}/imgui/HostImGui.cmake)
 
 # GoogleTest: Debian's package natively, its sources for the Windows build.
 if(KIVREN_BUILD_TESTS)

@@ -23,5 +23,6 @@ command -v python3 >/dev/null 2>&1 ||
 [ -f "$here/../shared/third_party/msvc-stl-1c59a20/stl/inc/yvals_core.h" ] ||
     [ -f "$here/deps/msvc-stl-1c59a20/stl/inc/yvals_core.h" ] ||
     missing "Microsoft STL headers (msvc-stl-1c59a20) not found: run scripts/setup.sh, which fetches them"
-[ -f "$here/deps/imgui/imgui.cpp" ] ||
-    missing "Dear ImGui sources missing in deps/imgui: run scripts/setup.sh, which fetches Debian's source package imgui"
+[ -f "$here/../shared/third_party/imgui-1.75/imgui.cpp" ] ||
+    [ -f "$here/deps/imgui-1.75/imgui.cpp" ] ||
+    missing "Dear ImGui 1.75 (imgui-1.75) not found beside the project in ../shared/third_party or in deps/"

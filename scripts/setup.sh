@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, testing and the demo need, and
-# fetches the Dear ImGui sources (Debian source package "imgui") that the
-# Windows build compiles. Safe to run more than once.
+# checks the pinned third-party sources that the build uses in place.
+# Safe to run more than once.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,9 +11,9 @@ packages=(
   # native build and tests
   build-essential cmake ninja-build pkg-config clang-format
   libgtest-dev googletest libgmock-dev libbenchmark-dev
-  libfmt-dev libimgui-dev
+  libfmt-dev
   # the settings page in a real window (viewer, screenshots)
-  libglfw3-dev libgl-dev xvfb xauth x11-apps imagemagick
+  libglfw3-dev libgl-dev libstb-dev xvfb xauth x11-apps imagemagick
   # Windows build with the Microsoft C++ ABI (clang in cl mode, lld-link,
   # Wine's C runtime and Windows headers, import libraries from Wine's DLLs)
   # and its test run under Wine; libFuzzer comes with clang's runtime
@@ -22,8 +22,6 @@ packages=(
   ffmpeg
   # the frame data import add-on's tests run the real Blender
   blender
-  # fetching and unpacking Debian source packages
-  dpkg-dev
   # the Windows release archive (scripts/package.sh)
   zip
 )
@@ -37,77 +35,13 @@ if ! command -v apt-get >/dev/null; then
   exit 1
 fi
 
-# Source entries for the same Debian archive that apt already uses, so that
-# "apt-get source" can reach the imgui package. They are derived from the
-# machine's own deb entries, never typed in.
-src_list=/etc/apt/sources.list.d/kivren-deb-src.list
-derive_src_entries() {
-  local f
-  # one-line format
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$f" ] || continue
-    [ "$f" = "$src_list" ] && continue
-    grep -E '^[[:space:]]*deb[[:space:]]' "$f" | grep -E 'debian' | sed -E 's/^[[:space:]]*deb[[:space:]]/deb-src /' || true
-  done
-  # deb822 format
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    awk '
-      function flush() {
-        if (types ~ /(^|[[:space:]])deb([[:space:]]|$)/ && uris ~ /debian/ && enabled != "no") {
-          n = split(suites, s, /[[:space:]]+/)
-          for (i = 1; i <= n; i++) if (s[i] != "") {
-            line = "deb-src"
-            if (signed != "") line = line " [signed-by=" signed "]"
-            print line " " uris " " s[i] " " comps
-          }
-        }
-        types = uris = suites = comps = signed = enabled = ""
-      }
-      /^[[:space:]]*$/ { flush(); next }
-      /^[[:space:]]*#/ { next }
-      /^Types:/ { sub(/^Types:[[:space:]]*/, ""); types = $0 }
-      /^URIs:/ { sub(/^URIs:[[:space:]]*/, ""); uris = $0 }
-      /^Suites:/ { sub(/^Suites:[[:space:]]*/, ""); suites = $0 }
-      /^Components:/ { sub(/^Components:[[:space:]]*/, ""); comps = $0 }
-      /^Signed-By:/ { sub(/^Signed-By:[[:space:]]*/, ""); signed = $0 }
-      /^Enabled:/ { sub(/^Enabled:[[:space:]]*/, ""); enabled = $0 }
-      END { flush() }
-    ' "$f"
-  done
-}
-entries=$(derive_src_entries | sort -u)
-if [ -z "$entries" ]; then
-  echo "setup.sh: found no Debian 'deb' entry in apt's configuration to derive source entries from" >&2
-  exit 1
-fi
-printf '%s\n' "$entries" > "$src_list.new"
-if ! cmp -s "$src_list.new" "$src_list" 2>/dev/null; then
-  mv "$src_list.new" "$src_list"
-else
-  rm -f "$src_list.new"
-fi
+# Earlier versions added source entries here for "apt-get source"; nothing
+# fetches source packages any more.
+rm -f /etc/apt/sources.list.d/kivren-deb-src.list
 
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -q
 apt-get install -y -q --no-install-recommends "${packages[@]}"
-
-# Dear ImGui sources for the Windows build, the same version as libimgui-dev.
-want=$(dpkg-query -W -f='${source:Version}' libimgui-dev)
-stamp="$deps/imgui.version"
-if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$want" ] || [ ! -f "$deps/imgui/imgui.cpp" ]; then
-  rm -rf "$deps/imgui" "$deps/imgui-src"
-  mkdir -p "$deps/imgui-src"
-  (cd "$deps/imgui-src" && apt-get source -q "imgui=$want")
-  dir=$(find "$deps/imgui-src" -maxdepth 1 -mindepth 1 -type d -name 'imgui-*' | head -n 1)
-  if [ -z "$dir" ] || [ ! -f "$dir/imgui.cpp" ]; then
-    echo "setup.sh: 'apt-get source imgui' did not unpack the Dear ImGui sources" >&2
-    exit 1
-  fi
-  mv "$dir" "$deps/imgui"
-  rm -rf "$deps/imgui-src"
-  echo "$want" > "$stamp"
-fi
 
 # Microsoft's STL headers for the Windows build, pinned to the commit the
 # toolchain was checked with. The build uses the shared copy in place.
@@ -124,4 +58,12 @@ if [ ! -f "$here/../shared/third_party/$reshade/include/reshade.hpp" ]; then
   exit 1
 fi
 
-echo "setup.sh: all packages installed; Dear ImGui $want sources in $deps/imgui"
+# The game host's Dear ImGui is upstream 1.75 with the host's changes, which
+# the build applies to a copy of its own.
+imgui=imgui-1.75
+if [ ! -f "$here/../shared/third_party/$imgui/imgui.cpp" ] && [ ! -f "$deps/$imgui/imgui.cpp" ]; then
+  echo "setup.sh: Dear ImGui 1.75 not found: put tag v1.75 (commit 58b3e02b95b4c7c5bb9128a28c6d55546501bf93) of Dear ImGui in ../shared/third_party/$imgui or $deps/$imgui" >&2
+  exit 1
+fi
+
+echo "setup.sh: all packages installed"

@@ -6,13 +6,17 @@
 #include "settings_menu.h"
 #include "sim_host.h"
 
+// gl3w declares the OpenGL functions; GLFW must not include the system's gl.h.
+#include <GL/gl3w.h>
+#define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
-#include <backends/imgui_impl_glfw.h>
-#include <backends/imgui_impl_opengl3.h>
 #include <imgui.h>
+#include <imgui_impl_glfw.h>
+#include <imgui_impl_opengl3.h>
 #include <imgui_internal.h>
 #include <stb/stb_image_write.h>
 
+#include <cfloat>
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -63,12 +67,14 @@ bool runScript(SimHost& host, const std::filesystem::path& script) {
 }
 
 bool saveScreenshot(const std::filesystem::path& path, int width, int height) {
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 4);
+    // Colour only: ImGui 1.75's OpenGL 3 backend blends the framebuffer's alpha
+    // too, which a window on a screen never shows.
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     // OpenGL's rows run bottom to top; PNG's top to bottom.
     stbi_flip_vertically_on_write(1);
-    return stbi_write_png(path.string().c_str(), width, height, 4, pixels.data(), width * 4) != 0;
+    return stbi_write_png(path.string().c_str(), width, height, 3, pixels.data(), width * 3) != 0;
 }
 
 int run(const Options& options) {
@@ -97,6 +103,13 @@ int run(const Options& options) {
     }
     glfwMakeContextCurrent(window);
     glfwSwapInterval(1);
+    // ImGui 1.75's OpenGL 3 backend leaves loading the functions to the program.
+    if (gl3wInit() != 0) {
+        std::fprintf(stderr, "kivren-settings-viewer: cannot load the OpenGL 3 functions\n");
+        glfwDestroyWindow(window);
+        glfwTerminate();
+        return 1;
+    }
 
     int status = 0;
     {
@@ -113,6 +126,10 @@ int run(const Options& options) {
             menu.makeCurrent();
             ImGui_ImplOpenGL3_NewFrame();
             ImGui_ImplGlfw_NewFrame();
+            // A screenshot shows the page at rest, not under wherever the
+            // display put the pointer.
+            if (!options.screenshot.empty())
+                ImGui::GetIO().MousePos = ImVec2(-FLT_MAX, -FLT_MAX);
             menu.beginFrame();
             menu.drawPage();
             menu.endFrame();

@@ -36,7 +36,7 @@ void PageDriver::sweep(ImGuiWindow* window) {
         moveMouse(ImVec2(x, y));
         frame();
         if (g.HoveredId != 0 && !spots_.count(g.HoveredId))
-            spots_[g.HoveredId] = {ImVec2(x, y), g.HoveredIdDisabled};
+            spots_[g.HoveredId] = ImVec2(x, y);
         return g.HoveredId;
     };
     if (window && window != menu_.window()) {
@@ -65,13 +65,26 @@ void PageDriver::sweep(ImGuiWindow* window) {
     frame();
 }
 
-std::optional<PageDriver::Spot> PageDriver::locate(ImGuiID id, ImGuiWindow* window) {
+std::optional<ImVec2> PageDriver::locate(ImGuiID id, ImGuiWindow* window) {
     if (!spots_.count(id))
         sweep(window);
     auto found = spots_.find(id);
     if (found == spots_.end())
         return std::nullopt;
     return found->second;
+}
+
+std::optional<ImVec2> PageDriver::locateOnRow(ImGuiID id, float y) {
+    std::optional<ImVec2> found;
+    menu_.makeCurrent();
+    const float width = ImGui::GetIO().DisplaySize.x;
+    for (float x = 1.0f; !found && x < width; x += columnStep) {
+        if (hoveredAt(ImVec2(x, y)) == id)
+            found = ImVec2(x, y);
+    }
+    moveMouse(ImVec2(-1.0f, -1.0f));
+    frame();
+    return found;
 }
 
 bool PageDriver::clickAt(ImVec2 position) {
@@ -91,7 +104,7 @@ bool PageDriver::click(ImGuiID id, ImGuiWindow* window) {
     // What the page shows may have changed since the last sweep.
     spots_.clear();
     const auto spot = locate(id, window);
-    return spot && clickAt(spot->position);
+    return spot && clickAt(*spot);
 }
 
 bool PageDriver::drag(ImGuiID id, float dx) {
@@ -100,13 +113,12 @@ bool PageDriver::drag(ImGuiID id, float dx) {
         return false;
     menu_.makeCurrent();
     ImGuiIO& io = ImGui::GetIO();
-    moveMouse(spot->position);
+    moveMouse(*spot);
     frame();
     io.MouseDown[0] = true;
     frame();
     for (int step = 1; step <= 4; ++step) {
-        moveMouse(
-            ImVec2(spot->position.x + dx * static_cast<float>(step) / 4.0f, spot->position.y));
+        moveMouse(ImVec2(spot->x + dx * static_cast<float>(step) / 4.0f, spot->y));
         frame();
     }
     io.MouseDown[0] = false;

@@ -24,15 +24,14 @@ public:
     ImGuiID idOf(const std::string& label, const std::vector<std::string>& scopes = {},
                  ImGuiWindow* window = nullptr);
 
-    struct Spot {
-        ImVec2 position;
-        bool disabled = false;
-    };
-    // Where the widget is, and whether it is disabled; empty when it is not on the page.
+    // A point on the widget; empty when it is not on the page or is disabled
+    // (Dear ImGui 1.75 never reports a disabled widget as hovered).
     // Popups and other windows are searched within their own rectangle.
-    std::optional<Spot> locate(ImGuiID id, ImGuiWindow* window = nullptr);
-    // Forget the widget positions (the layout changed).
-    void forgetLayout() { spots_.clear(); }
+    std::optional<ImVec2> locate(ImGuiID id, ImGuiWindow* window = nullptr);
+    // A point on the widget along the row at y, for a widget that shares the
+    // row of another: a row whose first widget is disabled shows nothing at
+    // the left edge, where locate looks for rows.
+    std::optional<ImVec2> locateOnRow(ImGuiID id, float y);
 
     // Press and release the left button over the widget. False when it cannot be found.
     bool click(ImGuiID id, ImGuiWindow* window = nullptr);
@@ -56,5 +55,5 @@ private:
     void moveMouse(ImVec2 position);
 
     SettingsMenu& menu_;
-    std::map<ImGuiID, Spot> spots_;
+    std::map<ImGuiID, ImVec2> spots_;
 };

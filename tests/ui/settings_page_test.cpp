@@ -33,12 +33,12 @@ protected:
         runtime.effectsOn = on;
         reshade.firePresent(&runtime);
     }
-    bool enabled(const char* label) {
-        driver->forgetLayout();
-        const auto spot = driver->locate(driver->idOf(label));
-        EXPECT_TRUE(spot.has_value()) << label << " is not on the page";
-        return spot && !spot->disabled;
+    // Dear ImGui 1.75 never hovers a disabled widget: a button is enabled when
+    // the mouse over it hovers it.
+    bool hovers(ImVec2 at, const char* label) {
+        return driver->hoveredAt(at) == driver->idOf(label);
     }
+    bool recordRequested() { return plugin().recordRequested.load(); }
 
     MinimalRuntime runtime;
     std::unique_ptr<SettingsMenu> menu;
@@ -130,30 +130,40 @@ TEST_F(SettingsPage, LongTextIsShownCutAndWrittenBackCut) {
 TEST_F(SettingsPage, RecordingButtonsFollowTheRequestAndTheEffects) {
     host->game().setInReplay(true);
     setEffects(true);
-    EXPECT_TRUE(enabled("Start recording"));
-    EXPECT_FALSE(enabled("Stop recording"));
-    // A disabled button does nothing when clicked.
-    ASSERT_TRUE(driver->click(driver->idOf("Stop recording")));
+    const auto start = driver->locate(driver->idOf("Start recording"));
+    ASSERT_TRUE(start.has_value()) << "Start is enabled before a recording";
+    EXPECT_FALSE(driver->locateOnRow(driver->idOf("Stop recording"), start->y).has_value())
+        << "Stop is disabled before a recording";
 
     console().clearJournal();
-    ASSERT_TRUE(driver->click(driver->idOf("Start recording")));
-    EXPECT_TRUE(plugin().recordRequested.load());
-    const auto journal = console().journal();
+    ASSERT_TRUE(driver->clickAt(*start));
+    EXPECT_TRUE(recordRequested());
     const std::vector<std::string> expected = {"executeCommand closemenu settings",
                                                "closemenu settings", "executeCommand kivren_start"};
-    EXPECT_EQ(journal, expected) << "the menu closes before the recording command runs";
+    EXPECT_EQ(console().journal(), expected) << "the menu closes before the recording command runs";
 
-    EXPECT_FALSE(enabled("Start recording"));
-    EXPECT_TRUE(enabled("Stop recording"));
+    const auto stop = driver->locateOnRow(driver->idOf("Stop recording"), start->y);
+    ASSERT_TRUE(stop.has_value()) << "Stop is enabled once a recording is requested";
+    EXPECT_FALSE(hovers(*start, "Start recording"));
+    // A disabled button does nothing when clicked.
+    console().clearJournal();
+    driver->clickAt(*start);
+    EXPECT_TRUE(console().journal().empty());
+
     setEffects(false);
-    EXPECT_FALSE(enabled("Start recording"));
-    EXPECT_FALSE(enabled("Stop recording"));
-    ASSERT_TRUE(driver->click(driver->idOf("Stop recording")));
-    EXPECT_TRUE(plugin().recordRequested.load()) << "disabled while effects are off";
+    EXPECT_FALSE(hovers(*start, "Start recording"));
+    EXPECT_FALSE(hovers(*stop, "Stop recording"));
+    driver->clickAt(*stop);
+    EXPECT_TRUE(recordRequested()) << "disabled while effects are off";
 
     setEffects(true);
-    ASSERT_TRUE(driver->click(driver->idOf("Stop recording")));
-    EXPECT_FALSE(plugin().recordRequested.load());
+    EXPECT_TRUE(hovers(*stop, "Stop recording"));
+    driver->clickAt(*stop);
+    EXPECT_FALSE(recordRequested());
+    EXPECT_TRUE(hovers(*start, "Start recording"));
+    EXPECT_FALSE(hovers(*stop, "Stop recording"));
+    setEffects(false);
+    EXPECT_FALSE(hovers(*start, "Start recording")) << "disabled while effects are off";
 }
 
 TEST_F(SettingsPage, IdPassListAndTheColourEditors) {
