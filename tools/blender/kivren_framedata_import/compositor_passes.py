@@ -14,10 +14,6 @@ import bpy
 from . import pass_encoding
 from .custom_pass_manifest import ManifestError, read_manifest
 
-# A Custom frame is drawn on the game frame after its Main frame; when the
-# recording stopped between the two, the last Main frame has none.
-_CUSTOM_MAY_LACK_LAST_FRAME = True
-
 _COLUMN = 360
 _ROW = 330
 
@@ -45,24 +41,26 @@ class PassImport:
 
 
 def _load_clips(path, entries, start_frame, result):
-    names = os.path.basename
-    data_file = names(path)
+    data_file = os.path.basename(path)
     for name, video in pass_paths(path).items():
+        shown = os.path.basename(video)
         if not os.path.isfile(video):
-            result.left_out.append("the %s pass: %s is not beside %s" % (name, names(video), data_file))
+            result.left_out.append("the %s pass: %s is not beside %s" % (name, shown, data_file))
             continue
         try:
+            # The Main video is already the camera's background: one clip.
             clip = bpy.data.movieclips.load(video, check_existing=True)
         except RuntimeError:
-            result.left_out.append("the %s pass: Blender cannot open %s" % (name, names(video)))
+            result.left_out.append("the %s pass: Blender cannot open %s" % (name, shown))
             continue
         frames = clip.frame_duration
         wanted = len(entries)
-        fits = frames == wanted or (name == "Custom" and _CUSTOM_MAY_LACK_LAST_FRAME
-                                     and frames == wanted - 1)
+        # A Custom frame is drawn on the game frame after its Main frame: a
+        # recording stopped between the two has none for the last Main frame.
+        fits = frames == wanted or (name == "Custom" and frames == wanted - 1)
         if clip.size[0] == 0 or not fits:
             result.left_out.append("the %s pass: %s has %d frames, the frame data %d entries"
-                                   % (name, names(video), frames, wanted))
+                                   % (name, shown, frames, wanted))
             if clip.users == 0:
                 bpy.data.movieclips.remove(clip)
             continue
@@ -199,12 +197,14 @@ def import_passes(context, path, entries, options, chosen_meshes=None):
                 result.left_out.append("the ID mattes: %s %s" % (os.path.basename(listed), error))
 
     scene = context.scene
-    fresh = scene.node_tree is None or not scene.use_nodes
+    # A tree of the user's own, even one switched off, is added to, never cleared.
+    fresh = scene.node_tree is None
     scene.use_nodes = True
     tree = scene.node_tree
     if fresh:
         # Blender's default Render Layers and Composite: the take's own replace them.
         tree.nodes.clear()
+    has_composite = any(n.bl_idname == "CompositorNodeComposite" for n in tree.nodes)
     t = _Tree(tree)
     # Beside whatever the tree held already.
     base = 0.0 if fresh else max((n.location.x for n in tree.nodes), default=0.0) / _COLUMN + 2
@@ -232,7 +232,7 @@ def import_passes(context, path, entries, options, chosen_meshes=None):
         result.mattes = _mattes(t, clip_nodes["Custom"], manifest, meshes, base + 1,
                                 list(clip_nodes).index("Custom"), outer)
 
-    if fresh:
+    if not has_composite:
         if options.set_scene and "Main" in clip_nodes:
             # The Main video comes out as it went in, not through Filmic.
             scene.view_settings.view_transform = 'Standard'

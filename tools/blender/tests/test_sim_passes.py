@@ -356,6 +356,24 @@ class SimPassesTest(unittest.TestCase):
         self.assertEqual(set(self.matte_sockets()), set(self.shape_of) - {car})
         self.assertIn("with 2 ID mattes (1 ID pass mesh unticked)", text)
 
+    def test_a_node_tree_of_ones_own_is_added_to(self):
+        scene = bpy.context.scene
+        scene.use_nodes = True
+        mine = scene.node_tree.nodes.new("CompositorNodeBlur")
+        mine.name = "Mine"
+        scene.use_nodes = False
+        self.import_take()
+        nodes = scene.node_tree.nodes
+        self.assertIn("Mine", nodes)
+        # Blender's own Composite stays the output; the take's nodes stand beside.
+        self.assertEqual([n.name for n in nodes if n.bl_idname == "CompositorNodeComposite"],
+                         ["Composite"])
+        self.assertIn("Render Layers", nodes)
+        self.assertEqual(len([n for n in nodes if n.name.startswith("Kivren Matte ")]), 3)
+        self.assertGreater(min(n.location.x for n in nodes
+                               if n.name.startswith("Kivren ") and n.bl_idname != "NodeFrame"),
+                           max(nodes["Mine"].location.x, nodes["Composite"].location.x))
+
     def test_what_cannot_be_brought_in_is_left_out_and_said(self):
         def take(name, change):
             folder = os.path.join(self.work, name)
