@@ -2,8 +2,10 @@
 # recording: the node tree the import builds (docs/blender-passes-nodes.png)
 # and a composite made with it (docs/blender-passes-composite.png), where
 # one car's matte recolours that car and the Z pass thickens a fog with
-# distance. Made from a kivren-sim recording:
-#   build/native/bin/kivren-sim --size 960x540 --frames 120 --pace fast --out /tmp/kivren-passes
+# distance. Made from a kivren-sim recording with its ID pass in ProRes 4444:
+#   echo "kivren_custom_pass_444 1" > /tmp/kivren-444.cfg
+#   build/native/bin/kivren-sim --size 960x540 --frames 120 --pace fast \
+#       --script /tmp/kivren-444.cfg --out /tmp/kivren-passes
 #   blender -b --factory-startup --python-exit-code 1 --python tools/blender/render_passes_preview.py -- \
 #       --recording /tmp/kivren-passes/replay.txt --frame 30 --output docs/blender-passes-composite.png
 #   xvfb-run -a -s "-screen 0 1600x1000x24" blender --factory-startup --python-exit-code 1 \
@@ -32,8 +34,9 @@ def parse_arguments():
     parser = argparse.ArgumentParser(description="Show the Kivren passes in the compositor")
     parser.add_argument("--recording", required=True, help="frame data file, NAME.txt")
     parser.add_argument("--frame", type=int, default=1, help="video frame, from 1")
-    parser.add_argument("--recolour", help="hash of the mesh to recolour (default: the last "
-                                           "of the ID pass list)")
+    parser.add_argument("--recolour", help="hash of the mesh to recolour (default: the "
+                                           "highest hash of the ID pass list; in kivren-sim's "
+                                           "recordings the first car)")
     parser.add_argument("--output", required=True, help="PNG file to write")
     parser.add_argument("--addon-dir", default=os.path.dirname(os.path.abspath(__file__)))
     return parser.parse_args(argv)
