@@ -31,9 +31,9 @@ class PassEncodingTest(unittest.TestCase):
         sys.dont_write_bytecode = True
         path = os.path.join(ARGS.source_dir, "tools", "blender", "kivren_framedata_import",
                             "pass_encoding.py")
-        spec = importlib.util.spec_from_file_location("pass_encoding", path)
-        cls.encoding = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(cls.encoding)
+        source = importlib.util.spec_from_file_location("pass_encoding", path)
+        cls.encoding = importlib.util.module_from_spec(source)
+        source.loader.exec_module(cls.encoding)
         cls.effect = effect_defines(read("effects", "kivren2.fx"))
 
     def test_the_add_on_reads_depth_as_the_effect_writes_it(self):
