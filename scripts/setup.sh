@@ -13,7 +13,7 @@ packages=(
   libgtest-dev googletest libgmock-dev libbenchmark-dev
   libfmt-dev
   # the settings page in a real window (viewer, screenshots)
-  libglfw3-dev libgl-dev libstb-dev xvfb xauth x11-apps imagemagick
+  libglfw3-dev libgl-dev libstb-dev xvfb xauth x11-apps imagemagick fonts-dejavu-core
   # Windows build with the Microsoft C++ ABI (clang in cl mode, lld-link,
   # Wine's C runtime and Windows headers, import libraries from Wine's DLLs)
   # and its test run under Wine; libFuzzer comes with clang's runtime

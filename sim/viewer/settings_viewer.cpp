@@ -19,6 +19,7 @@
 #include <cfloat>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -77,6 +78,29 @@ bool saveScreenshot(const std::filesystem::path& path, int width, int height) {
     return stbi_write_png(path.string().c_str(), width, height, 3, pixels.data(), width * 3) != 0;
 }
 
+// The page's texts need more than ImGui's built-in font, which has no em
+// dash and would draw it as "?": Debian's DejaVu Sans (fonts-dejavu-core),
+// with Latin-1 and the general punctuation block (dashes, quotes, ellipsis).
+bool loadPageFont() {
+    static const ImWchar ranges[] = {0x0020, 0x00FF, 0x2010, 0x2027, 0};
+    const char* path = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+    ImGuiIO& io = ImGui::GetIO();
+    ImFont* font = std::filesystem::exists(path)
+                       ? io.Fonts->AddFontFromFileTTF(path, 14.0f, nullptr, ranges)
+                       : nullptr;
+    if (!font) {
+        std::fprintf(stderr,
+                     "kivren-settings-viewer: cannot load %s: install the Debian package "
+                     "fonts-dejavu-core (scripts/setup.sh)\n",
+                     path);
+        return false;
+    }
+    // The stand-in menu built the atlas with the built-in font; the renderer
+    // uploads it again, rebuilt, at its first frame.
+    io.FontDefault = font;
+    return true;
+}
+
 int run(const Options& options) {
     StandInReShade::instance().reset();
     const auto root = std::filesystem::temp_directory_path() / "kivren-settings-viewer";
@@ -116,6 +140,10 @@ int run(const Options& options) {
         SettingsMenu menu(host, static_cast<float>(pageWidth), static_cast<float>(pageHeight));
         menu.captureText(false);
         menu.makeCurrent();
+        if (!loadPageFont()) {
+            status = 1;
+            glfwSetWindowShouldClose(window, 1);
+        }
         ImGui::StyleColorsDark();
         ImGui_ImplGlfw_InitForOpenGL(window, true);
         ImGui_ImplOpenGL3_Init("#version 130");

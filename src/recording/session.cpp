@@ -5,6 +5,7 @@
 #include "core/kivren.h"
 #include "core/reshade_log.h"
 #include "recording/command_line.h"
+#include "recording/custom_pass_manifest.h"
 #include "recording/encoder_process.h"
 #include "recording/session_rules.h"
 
@@ -122,6 +123,35 @@ std::string chooseTakeName(const StartSettings& settings) {
     return take;
 }
 
+// The ID pass's meshes and colours as this take draws them, beside its video.
+// A list that cannot be written costs the list, never the recording.
+void writeCustomPassManifest(Kivren& k, const std::string& path, const std::string& take,
+                             api::format backBufferFormat) {
+    CustomPassManifest manifest;
+    manifest.take = take;
+    manifest.srgbBackBuffer = backBufferFormat == api::format::r8g8b8a8_unorm_srgb ||
+                              backBufferFormat == api::format::b8g8r8a8_unorm_srgb;
+    manifest.proRes4444 = k.recordCustomPass444 && *k.recordCustomPass444;
+    {
+        std::lock_guard lock(k.shaderMutex);
+        manifest.highlight = k.highlightColour;
+    }
+    {
+        std::lock_guard lock(k.idPassMutex);
+        for (const MeshHash hash : k.idPassMeshes) {
+            const auto colour = k.idPassColours.find(hash);
+            if (colour != k.idPassColours.end())
+                manifest.meshes.push_back(
+                    {hash, colour->second.r, colour->second.g, colour->second.b});
+        }
+    }
+    const std::string failure = writeManifestFile(path, customPassManifestText(manifest));
+    if (!failure.empty())
+        logToReShade(logFailure, fmt::format("[Kivren] Cannot write the ID pass list {}: {}; "
+                                             "the recording goes on without it.",
+                                             path, failure));
+}
+
 void destroyReadbackTextures(Kivren& k, api::device* device) {
     for (api::resource& texture : k.readbackTextures) {
         if (device && texture.handle != 0)
@@ -186,6 +216,10 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
             format == api::format::r8g8b8a8_unorm || format == api::format::r8g8b8a8_unorm_srgb
                 ? "rgba"
                 : "bgra";
+
+        if (*recordCustomPass)
+            writeCustomPassManifest(*this, joinPath(settings.path, take + customPassManifestSuffix),
+                                    take, format);
 
         const bool chosen[] = {true, *recordDepth, *recordNormal, *recordCustomPass};
         for (int i = 0; i < passCount; ++i) {

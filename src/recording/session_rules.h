@@ -13,9 +13,10 @@ std::string joinPath(const std::string& folder, const std::string& file);
 // as it has always been computed, truncated; 0 for a session under 1 ms.
 std::int32_t sessionRate(std::int32_t frames, std::int64_t milliseconds);
 
-// The files of one take, named after it: the four videos and the frame data.
-inline constexpr const char* takeFileSuffixes[] = {".mov", " - depth.mov", " - normal.mov",
-                                                   " - custom pass.mov", ".txt"};
+// The files of one take, named after it: the four videos (in pass order), the
+// frame data and the ID pass's list of meshes and colours.
+inline constexpr const char* takeFileSuffixes[] = {
+    ".mov", " - depth.mov", " - normal.mov", " - custom pass.mov", ".txt", " - custom pass.json"};
 
 // The first of name, "name (2)", "name (3)", ... none of whose take files
 // exists in the folder, so that a new take never replaces an earlier one;

@@ -5,9 +5,9 @@
 # frame, so a misaligned camera shows as outlines beside their objects.
 #
 # Made from a kivren-sim recording, headless, in under a minute:
-#   build/native/bin/kivren-sim --size 960x540 --frames 12 --pace fast --out /tmp/kivren-preview
+#   build/native/bin/kivren-sim --size 960x540 --frames 40 --pace fast --out /tmp/kivren-preview
 #   blender -b --factory-startup --python-exit-code 1 --python tools/blender/render_preview.py -- \
-#       --recording /tmp/kivren-preview/replay.txt --frame 4 --output docs/blender-import.png
+#       --recording /tmp/kivren-preview/replay.txt --frame 14 --output docs/blender-import.png
 # The add-on is loaded from the folder of this script; nothing is installed.
 
 import argparse

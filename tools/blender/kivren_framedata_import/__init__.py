@@ -22,10 +22,14 @@ if "bpy" in locals():
     # F3 > "Reload Scripts" keeps the module objects: reload ours in order.
     import importlib
     importlib.reload(frame_data)
+    importlib.reload(pass_encoding)
+    importlib.reload(custom_pass_manifest)
     importlib.reload(scene_builder)
+    importlib.reload(compositor_passes)
     importlib.reload(import_operator)
 else:
-    from . import frame_data, scene_builder, import_operator
+    from . import (frame_data, pass_encoding, custom_pass_manifest, scene_builder,
+                   compositor_passes, import_operator)
 
 import bpy
 
@@ -36,6 +40,7 @@ def menu_import(self, context):
 
 
 def register():
+    bpy.utils.register_class(import_operator.KivrenIdPassMesh)
     bpy.utils.register_class(import_operator.ImportKivrenFrameData)
     bpy.types.TOPBAR_MT_file_import.append(menu_import)
 
@@ -43,3 +48,4 @@ def register():
 def unregister():
     bpy.types.TOPBAR_MT_file_import.remove(menu_import)
     bpy.utils.unregister_class(import_operator.ImportKivrenFrameData)
+    bpy.utils.unregister_class(import_operator.KivrenIdPassMesh)

@@ -1,14 +1,26 @@
 # The import operator: its options, and the report a user sees when the file
-# is not valid frame data.
+# is not valid frame data or a pass could not be brought in.
 
+import os
 import time
 
 import bpy
-from bpy.props import BoolProperty, EnumProperty, FloatProperty, IntProperty, StringProperty
+from bpy.props import (BoolProperty, CollectionProperty, EnumProperty, FloatProperty,
+                       FloatVectorProperty, IntProperty, StringProperty)
 from bpy_extras.io_utils import ImportHelper
 
+from .compositor_passes import import_passes, manifest_path, pass_paths
+from .custom_pass_manifest import ManifestError, read_manifest
 from .frame_data import FrameDataError, read_frame_data
 from .scene_builder import build_scene
+
+
+class KivrenIdPassMesh(bpy.types.PropertyGroup):
+    """One mesh of the take's ID pass, as the import dialog lists it."""
+
+    hash: StringProperty(name="Hash")
+    colour: FloatVectorProperty(name="Colour", subtype='COLOR', size=3, min=0.0, max=1.0)
+    use: BoolProperty(name="Matte", description="Make a matte for this mesh", default=True)
 
 
 class ImportKivrenFrameData(bpy.types.Operator, ImportHelper):
@@ -61,6 +73,32 @@ class ImportKivrenFrameData(bpy.types.Operator, ImportHelper):
         description="Show the recording's Main video (the .mov of the same name beside "
                     "the file) behind the camera view",
         default=True)
+    passes: BoolProperty(
+        name="Passes into the Compositor",
+        description="Load the take's Main, Depth, Normal and ID pass videos beside the file "
+                    "into the compositor, with the depth as a Z pass in scene units, the "
+                    "normals in camera space and one matte per ID pass mesh",
+        default=True)
+    id_meshes: CollectionProperty(type=KivrenIdPassMesh)
+    # The file whose ID pass list id_meshes shows.
+    id_meshes_of: StringProperty(options={'HIDDEN', 'SKIP_SAVE'})
+
+    def check(self, context):
+        # Called as the user picks a file: list the meshes of its ID pass.
+        changed = super().check(context)
+        if self.id_meshes_of == self.filepath:
+            return changed
+        self.id_meshes_of = self.filepath
+        self.id_meshes.clear()
+        try:
+            manifest = read_manifest(manifest_path(self.filepath))
+        except ManifestError:
+            return True
+        for mesh in manifest.meshes:
+            item = self.id_meshes.add()
+            item.name = item.hash = mesh.hash
+            item.colour = mesh.key_colour()
+        return True
 
     def execute(self, context):
         started = time.perf_counter()
@@ -73,10 +111,25 @@ class ImportKivrenFrameData(bpy.types.Operator, ImportHelper):
             self.report({'WARNING'}, "%s: %s; the entry is left out"
                         % (bpy.path.basename(self.filepath), entries.cut_off))
         camera, ball, cars, clip = build_scene(context, entries, self.filepath, self)
+        passes = ""
+        if self.passes:
+            # The dialog's ticks; a script that gives none gets every mesh.
+            chosen = {item.hash: item.use for item in self.id_meshes}
+            result = import_passes(context, self.filepath, entries, self, chosen)
+            if result.clips:
+                for reason in result.left_out:
+                    self.report({'WARNING'}, "Left out %s" % reason)
+                passes = ", passes %s into the compositor" % ", ".join(result.clips)
+                if "Custom" in result.clips:
+                    passes += " with %d ID mattes" % len(result.mattes)
+                passes += "".join(" (%s)" % note for note in result.notes)
+            elif any(os.path.isfile(p) for p in pass_paths(self.filepath).values()):
+                for reason in result.left_out:
+                    self.report({'WARNING'}, "Left out %s" % reason)
         replays = sum(1 for e in entries if e is not None)
-        self.report({'INFO'}, "Imported %d frames (%d with a replay), %d car slots%s in %.1f s"
+        self.report({'INFO'}, "Imported %d frames (%d with a replay), %d car slots%s%s in %.1f s"
                     % (len(entries), replays, len(cars),
-                       ", Main video as background" if clip else "",
+                       ", Main video as background" if clip else "", passes,
                        time.perf_counter() - started))
         return {'FINISHED'}
 
@@ -98,3 +151,17 @@ class ImportKivrenFrameData(bpy.types.Operator, ImportHelper):
         layout.prop(self, "scale")
         layout.prop(self, "set_scene")
         layout.prop(self, "main_video")
+        layout.prop(self, "passes")
+        if self.passes and self.filepath:
+            found = [name for name, path in pass_paths(self.filepath).items()
+                     if os.path.isfile(path)]
+            layout.label(text="Passes: %s" % (", ".join(found) if found else "none beside the file"))
+            if self.id_meshes:
+                box = layout.box()
+                box.label(text="ID pass mattes")
+                for item in self.id_meshes:
+                    row = box.row(align=True)
+                    row.prop(item, "use", text=item.hash)
+                    swatch = row.row()
+                    swatch.enabled = False
+                    swatch.prop(item, "colour", text="")

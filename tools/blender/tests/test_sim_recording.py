@@ -139,7 +139,7 @@ class SimRecordingTest(unittest.TestCase):
             raise RuntimeError("the add-on %s could not be enabled" % ADDON)
 
     def measure(self, nudge=None):
-        """Outline against video, for every third frame and each object that
+        """Outline against video, for every other frame and each object that
         is whole in the picture and clear of the others: (where, how far the
         centres stand apart, how far the worst edge) in pixels. nudge turns
         the camera about its own axes, as a wrong conversion would."""
@@ -153,7 +153,7 @@ class SimRecordingTest(unittest.TestCase):
         ball_points = sphere_points(BALL_RADIUS_UU * 0.01)
         car_points = [car_hull(body) for body in CAR_BODIES[:2]]
         measured = []
-        for index in range(0, self.frames.count, 3):
+        for index in range(0, self.frames.count, 2):
             scene.frame_set(scene.frame_start + index)
             if nudge is not None:
                 camera.matrix_world = scene.camera.matrix_world @ nudge
