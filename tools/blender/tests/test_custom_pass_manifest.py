@@ -3,11 +3,13 @@
 # Python, no Blender:
 #   python3 test_custom_pass_manifest.py --source-dir .
 
-import argparse
-import importlib.util
 import os
 import sys
 import unittest
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import test_runner  # noqa: E402
 
 ARGS = None
 
@@ -15,13 +17,7 @@ ARGS = None
 class ManifestReadingTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        # The module alone: the add-on's package needs Blender's bpy.
-        sys.dont_write_bytecode = True
-        path = os.path.join(ARGS.source_dir, "tools", "blender", "kivren_framedata_import",
-                            "custom_pass_manifest.py")
-        source = importlib.util.spec_from_file_location("custom_pass_manifest", path)
-        cls.reader = importlib.util.module_from_spec(source)
-        source.loader.exec_module(cls.reader)
+        cls.reader = test_runner.addon_module(ARGS.source_dir, "custom_pass_manifest")
 
     # What the plugin writes (its C++ test checks the same text).
     WRITTEN = """{
@@ -73,11 +69,8 @@ class ManifestReadingTest(unittest.TestCase):
 
 def main():
     global ARGS
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--source-dir", required=True)
-    ARGS, rest = parser.parse_known_args()
-    result = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2).result
-    sys.exit(0 if result.wasSuccessful() else 1)
+    ARGS, rest = test_runner.source_dir_option()
+    test_runner.run_plain(rest)
 
 
 main()

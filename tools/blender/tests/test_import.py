@@ -5,7 +5,6 @@
 # recorded angles by plain trigonometry, never through the add-on's
 # quaternions.
 
-import argparse
 import math
 import os
 import shutil
@@ -17,6 +16,11 @@ import unittest
 import addon_utils
 import bpy
 from mathutils import Vector
+
+# The add-on and these tests are imported from the source tree, which must stay clean.
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import test_runner  # noqa: E402
 
 ARGS = None
 ADDON = "kivren_framedata_import"
@@ -259,19 +263,9 @@ class ImportTest(unittest.TestCase):
 
 def main():
     global ARGS
-    argv = sys.argv[sys.argv.index("--") + 1:] if "--" in sys.argv else []
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--addon-dir", required=True)
-    parser.add_argument("--data-dir", required=True)
-    ARGS = parser.parse_args(argv)
-
-    # The add-on is imported from the source tree, which must stay clean.
-    sys.dont_write_bytecode = True
+    ARGS = test_runner.blender_options("--addon-dir", "--data-dir")
     sys.path.insert(0, os.path.abspath(ARGS.addon_dir))
-    result = unittest.TextTestRunner(verbosity=2).run(
-        unittest.defaultTestLoader.loadTestsFromTestCase(ImportTest))
-    if not result.wasSuccessful():
-        raise RuntimeError("%d Blender import tests failed" % (len(result.failures) + len(result.errors)))
+    test_runner.run_in_blender(ImportTest, "the Blender import tests failed")
 
 
 main()

@@ -4,12 +4,14 @@
 # Python, no Blender:
 #   python3 test_pass_encoding.py --source-dir .
 
-import argparse
-import importlib.util
 import os
 import re
 import sys
 import unittest
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import test_runner  # noqa: E402
 
 ARGS = None
 
@@ -27,13 +29,7 @@ def effect_defines(text):
 class PassEncodingTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        # The module alone: the add-on's package needs Blender's bpy.
-        sys.dont_write_bytecode = True
-        path = os.path.join(ARGS.source_dir, "tools", "blender", "kivren_framedata_import",
-                            "pass_encoding.py")
-        source = importlib.util.spec_from_file_location("pass_encoding", path)
-        cls.encoding = importlib.util.module_from_spec(source)
-        source.loader.exec_module(cls.encoding)
+        cls.encoding = test_runner.addon_module(ARGS.source_dir, "pass_encoding")
         cls.effect = effect_defines(read("effects", "kivren2.fx"))
 
     def test_the_add_on_reads_depth_as_the_effect_writes_it(self):
@@ -78,11 +74,8 @@ class PassEncodingTest(unittest.TestCase):
 
 def main():
     global ARGS
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--source-dir", required=True)
-    ARGS, rest = parser.parse_known_args()
-    result = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2).result
-    sys.exit(0 if result.wasSuccessful() else 1)
+    ARGS, rest = test_runner.source_dir_option()
+    test_runner.run_plain(rest)
 
 
 main()

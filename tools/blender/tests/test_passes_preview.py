@@ -5,7 +5,6 @@
 #           --sim build/native/bin/kivren-sim --blender blender --xvfb-run xvfb-run
 #           --script tools/blender/render_passes_preview.py --work-dir /tmp/x
 
-import argparse
 import array
 import json
 import os
@@ -15,6 +14,10 @@ import sys
 import unittest
 
 import bpy
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import test_runner  # noqa: E402
 
 ARGS = None
 WIDTH, HEIGHT = 320, 180
@@ -123,15 +126,9 @@ class PassesPreviewTest(unittest.TestCase):
 
 def main():
     global ARGS
-    argv = sys.argv[sys.argv.index("--") + 1:] if "--" in sys.argv else []
-    parser = argparse.ArgumentParser()
-    for option in ("--sim", "--blender", "--xvfb-run", "--script", "--work-dir"):
-        parser.add_argument(option, required=True)
-    ARGS = parser.parse_args(argv)
-    result = unittest.TextTestRunner(verbosity=2).run(
-        unittest.defaultTestLoader.loadTestsFromTestCase(PassesPreviewTest))
-    if not result.wasSuccessful():
-        raise RuntimeError("the pictures of the passes in Blender are not what they should be")
+    ARGS = test_runner.blender_options("--sim", "--blender", "--xvfb-run", "--script", "--work-dir")
+    test_runner.run_in_blender(PassesPreviewTest,
+                               "the pictures of the passes in Blender are not what they should be")
 
 
 main()

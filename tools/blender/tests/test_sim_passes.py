@@ -6,7 +6,6 @@
 # the imported camera at shapes of the simulator's ball, car bodies and
 # floor placed on the imported empties, never from the videos.
 
-import argparse
 import array
 import json
 import math
@@ -24,6 +23,9 @@ from mathutils import Vector
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 from render_preview import BALL_RADIUS_UU, CAR_BODIES, car_body_boxes  # noqa: E402
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import test_runner  # noqa: E402
 
 ARGS = None
 ADDON = "kivren_framedata_import"
@@ -428,18 +430,9 @@ class SimPassesTest(unittest.TestCase):
 
 def main():
     global ARGS
-    argv = sys.argv[sys.argv.index("--") + 1:] if "--" in sys.argv else []
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--sim", required=True)
-    parser.add_argument("--addon-dir", required=True)
-    parser.add_argument("--work-dir", required=True)
-    ARGS = parser.parse_args(argv)
-
+    ARGS = test_runner.blender_options("--sim", "--addon-dir", "--work-dir")
     sys.path.insert(0, os.path.abspath(ARGS.addon_dir))
-    result = unittest.TextTestRunner(verbosity=2).run(
-        unittest.defaultTestLoader.loadTestsFromTestCase(SimPassesTest))
-    if not result.wasSuccessful():
-        raise RuntimeError("the kivren-sim passes do not come back in Blender's compositor")
+    test_runner.run_in_blender(SimPassesTest, "the kivren-sim passes do not come back in Blender's compositor")
 
 
 main()

@@ -8,7 +8,6 @@
 # compared by their centres and edges, which catches a camera a pixel or two
 # off where "the pixel at the centre has the right colour" would not.
 
-import argparse
 import math
 import os
 import shutil
@@ -26,6 +25,9 @@ from mathutils import Matrix, Vector
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 from render_preview import BALL_RADIUS_UU, CAR_BODIES, box_corners, car_body_boxes  # noqa: E402
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import test_runner  # noqa: E402
 
 ARGS = None
 ADDON = "kivren_framedata_import"
@@ -207,18 +209,9 @@ class SimRecordingTest(unittest.TestCase):
 
 def main():
     global ARGS
-    argv = sys.argv[sys.argv.index("--") + 1:] if "--" in sys.argv else []
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--sim", required=True)
-    parser.add_argument("--addon-dir", required=True)
-    parser.add_argument("--work-dir", required=True)
-    ARGS = parser.parse_args(argv)
-
+    ARGS = test_runner.blender_options("--sim", "--addon-dir", "--work-dir")
     sys.path.insert(0, os.path.abspath(ARGS.addon_dir))
-    result = unittest.TextTestRunner(verbosity=2).run(
-        unittest.defaultTestLoader.loadTestsFromTestCase(SimRecordingTest))
-    if not result.wasSuccessful():
-        raise RuntimeError("the kivren-sim recording does not line up in Blender")
+    test_runner.run_in_blender(SimRecordingTest, "the kivren-sim recording does not line up in Blender")
 
 
 main()
