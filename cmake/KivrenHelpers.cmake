@@ -29,6 +29,20 @@ function(kivren_platform_sources target)
     endforeach()
 endfunction()
 
+# Adds the other half of a "name.h / name_win32.cpp / name_stand_in.cpp" trio:
+# a service that only Windows has (the loader's DllMain, ReShade, d3d11.dll,
+# the HLSL compiler, the clipboard), reached natively through the stand-ins
+# that sim/ and the test programs provide in its place.
+function(kivren_stand_in_sources target)
+    foreach(base IN LISTS ARGN)
+        if(WIN32)
+            target_sources(${target} PRIVATE ${base}_win32.cpp)
+        else()
+            target_sources(${target} PRIVATE ${base}_stand_in.cpp)
+        endif()
+    endforeach()
+endfunction()
+
 # One test program per subsystem group: GoogleTest with our own main (which
 # makes crashes fail fast under Wine), registered with ctest. Windows programs
 # run through CMAKE_CROSSCOMPILING_EMULATOR (wine).

@@ -5,7 +5,9 @@
 #include <atomic>
 #include <cstdint>
 
-#include "trampoline_builder.h"
+#include "hook/trampoline_builder.h"
+
+namespace hook {
 
 struct HookEntry {
     void* target;
@@ -35,3 +37,5 @@ extern HookTable hookTable;
 extern std::atomic<uint32_t> movedInstructionPointers;
 // How many times the other threads have been stopped.
 extern std::atomic<uint32_t> threadFreezes;
+
+} // namespace hook
