@@ -154,7 +154,10 @@ void Kivren::installInterception() {
     std::int32_t deviceResult = 0;
     const MethodTableStatus captured = captureMethodTable(RenderType::Direct3D11, &deviceResult);
     if (captured != MethodTableStatus::Success || capturedRenderType == RenderType::None) {
-        reportCaptureFailure(captured, deviceResult);
+        // A process without d3d11 (a game on another interface, a test
+        // program) has no draw to intercept: that is no failure.
+        if (captured != MethodTableStatus::ModuleNotFound)
+            reportCaptureFailure(captured, deviceResult);
         return;
     }
     void* target = methodTable[drawIndexedEntry];
