@@ -1,12 +1,12 @@
 #include "hook/hook_engine.h"
 
-#include <cstring>
-
 #include "hook/hook_state.h"
 #include "hook/memory.h"
 #include "hook/threads.h"
 #include "hook/trampoline_builder.h"
 #include "hook/trampoline_slots.h"
+
+#include <cstring>
 
 namespace hook {
 
@@ -150,7 +150,6 @@ HookStatus applyPatch(HookEntry& e, bool enable, CodeWrite& write) {
     std::memcpy(reinterpret_cast<void*>(start), bytes, patchLength(e));
     closeCodeWrite(write);
     e.isEnabled = enable;
-    e.queueEnable = enable;
     return HookStatus::Ok;
 }
 

@@ -2,10 +2,10 @@
 // The engine's process-wide state, shared by its own files and visible to
 // its tests; users include hook_engine.h only.
 
+#include "hook/trampoline_builder.h"
+
 #include <atomic>
 #include <cstdint>
-
-#include "hook/trampoline_builder.h"
 
 namespace hook {
 
@@ -16,7 +16,6 @@ struct HookEntry {
     uint8_t backup[8];
     uint8_t patchAbove : 1;
     uint8_t isEnabled : 1;
-    uint8_t queueEnable : 1;
     uint8_t ipCount : 4;
     uint8_t oldOffsets[maxMovedInstructions];
     uint8_t newOffsets[maxMovedInstructions];

@@ -24,6 +24,9 @@ struct AddressLimits {
     uintptr_t granularity = 0; // alignment of allocations
 };
 
+// x86-64's page, the unit of every protection change.
+inline constexpr uintptr_t pageSize = 4096;
+
 // Allocation and page boundaries; `alignment` need not be a power of two.
 constexpr uintptr_t alignDown(uintptr_t value, uintptr_t alignment) {
     return value / alignment * alignment;
@@ -58,6 +61,18 @@ struct CodeWrite {
     uint32_t pageCount = 0;
     uint32_t oldProtection[2] = {};
 };
+
+// The pages of the write, the same on every platform; false when the write
+// is empty or spans more than two pages.
+inline bool spanCodeWrite(uintptr_t address, size_t size, CodeWrite& write) {
+    write = CodeWrite{};
+    write.address = address;
+    write.size = size;
+    write.firstPage = alignDown(address, pageSize);
+    write.pageCount = static_cast<uint32_t>(
+        (alignDown(address + size - 1, pageSize) - write.firstPage) / pageSize + 1);
+    return size != 0 && write.pageCount <= 2;
+}
 
 bool prepareCodeWrite(uintptr_t address, size_t size, CodeWrite& write);
 bool openCodeWrite(CodeWrite& write);

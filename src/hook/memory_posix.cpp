@@ -18,8 +18,6 @@ namespace hook {
 
 namespace {
 
-constexpr uintptr_t pageSize = 4096;
-
 // Reads /proc/self/maps line by line with read(2) into a fixed buffer.
 class MapsReader {
 public:
@@ -208,13 +206,7 @@ void heapFree(void*, void* memory) {
 }
 
 bool prepareCodeWrite(uintptr_t address, size_t size, CodeWrite& write) {
-    write = CodeWrite{};
-    write.address = address;
-    write.size = size;
-    write.firstPage = alignDown(address, pageSize);
-    write.pageCount = static_cast<uint32_t>(
-        (alignDown(address + size - 1, pageSize) - write.firstPage) / pageSize + 1);
-    if (size == 0 || write.pageCount > 2) {
+    if (!spanCodeWrite(address, size, write)) {
         return false;
     }
     for (uint32_t i = 0; i < write.pageCount; ++i) {

@@ -5,11 +5,6 @@
 #include <windows.h>
 
 namespace hook {
-namespace {
-
-constexpr uintptr_t pageSize = 4096;
-
-} // namespace
 
 AddressLimits addressLimits() {
     SYSTEM_INFO info;
@@ -66,13 +61,7 @@ void heapFree(void* heap, void* memory) {
 }
 
 bool prepareCodeWrite(uintptr_t address, size_t size, CodeWrite& write) {
-    write = CodeWrite{};
-    write.address = address;
-    write.size = size;
-    write.firstPage = alignDown(address, pageSize);
-    write.pageCount = static_cast<uint32_t>(
-        (alignDown(address + size - 1, pageSize) - write.firstPage) / pageSize + 1);
-    return size != 0 && write.pageCount <= 2;
+    return spanCodeWrite(address, size, write);
 }
 
 bool openCodeWrite(CodeWrite& write) {

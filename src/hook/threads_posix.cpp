@@ -26,8 +26,6 @@
 namespace hook {
 namespace {
 
-constexpr uintptr_t pageSize = 4096;
-
 // A stopped thread sits in the handler of a real-time signal, waiting on a
 // futex, with its interrupted registers in the handler's ucontext. Park slots
 // are never freed, so a late signal for an abandoned stop still finds valid

@@ -1,8 +1,8 @@
 #include "hook/trampoline_builder.h"
 
-#include <cstring>
-
 #include "hook/x86_decoder.h"
+
+#include <cstring>
 
 namespace hook {
 

@@ -4,9 +4,9 @@
 // holds its header; a free slot begins with a pointer to the next free one.
 // Callers hold hookLock.
 
-#include <cstdint>
-
 #include "hook/hook_engine.h"
+
+#include <cstdint>
 
 namespace hook {
 

@@ -1,8 +1,8 @@
 #include "hook/x86_decoder.h"
 
-#include <cstring>
-
 #include "hook/x86_opcode_tables.h"
+
+#include <cstring>
 
 namespace hook {
 
