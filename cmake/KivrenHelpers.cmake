@@ -22,7 +22,8 @@ function(kivren_warnings target)
     endif()
 endfunction()
 
-# Adds the platform half of a "name.h / name_win32.cpp / name_posix.cpp" trio.
+# Adds the platform half of a "name.h / name_win32.cpp / name_posix.cpp" trio:
+# a service that both systems have, each side calling its own system.
 function(kivren_platform_sources target)
     foreach(base IN LISTS ARGN)
         target_sources(${target} PRIVATE ${base}_${KIVREN_PLATFORM}.cpp)
