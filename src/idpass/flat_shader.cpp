@@ -37,7 +37,14 @@ void reportShaderFailure(const char* what, float r, float g, float b, HRESULT re
             while (!message.empty() &&
                    (message.back() == '\0' || message.back() == '\n' || message.back() == '\r'))
                 message.remove_suffix(1);
-            text += fmt::format(": {}", message);
+            // One error per line; the log keeps them on the failure's own line.
+            text += ": ";
+            for (const char c : message) {
+                if (c == '\n')
+                    text += "; ";
+                else if (c != '\r')
+                    text += c;
+            }
         }
         logToReShade(logFailure, text);
     } catch (...) {
