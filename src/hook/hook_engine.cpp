@@ -1,11 +1,14 @@
-#include "hook_engine.h"
+#include "hook/hook_engine.h"
+
+#include "hook/hook_state.h"
+#include "hook/memory.h"
+#include "hook/threads.h"
+#include "hook/trampoline_builder.h"
+#include "hook/trampoline_slots.h"
 
 #include <cstring>
 
-#include "hook_platform.h"
-#include "hook_state.h"
-#include "trampoline_builder.h"
-#include "trampoline_slots.h"
+namespace hook {
 
 std::atomic<int32_t> hookLock{0};
 void* hookHeap = nullptr;
@@ -142,13 +145,12 @@ HookStatus applyPatch(HookEntry& e, bool enable, CodeWrite& write) {
         std::memcpy(bytes, e.backup, sizeof bytes);
     }
     if (!openCodeWrite(write)) {
-        return HookMemoryProtect;
+        return HookStatus::MemoryProtect;
     }
     std::memcpy(reinterpret_cast<void*>(start), bytes, patchLength(e));
     closeCodeWrite(write);
     e.isEnabled = enable;
-    e.queueEnable = enable;
-    return HookOk;
+    return HookStatus::Ok;
 }
 
 // The span of executable pages of the allocation (on Linux, the mapping)
@@ -200,11 +202,11 @@ HookStatus buildHook(void* target, void* detour, uint8_t* slot, HookEntry& entry
     source.detour = addressOf(detour);
     Trampoline built;
     if (!buildTrampoline(source, built)) {
-        return HookUnsupportedFunction;
+        return HookStatus::UnsupportedFunction;
     }
     CodeWrite write;
     if (!prepareCodeWrite(addressOf(slot), built.size, write) || !openCodeWrite(write)) {
-        return HookMemoryProtect;
+        return HookStatus::MemoryProtect;
     }
     std::memcpy(slot, built.bytes, built.size);
     closeCodeWrite(write);
@@ -217,76 +219,100 @@ HookStatus buildHook(void* target, void* detour, uint8_t* slot, HookEntry& entry
     std::memcpy(entry.oldOffsets, built.oldOffsets, sizeof entry.oldOffsets);
     std::memcpy(entry.newOffsets, built.newOffsets, sizeof entry.newOffsets);
     std::memcpy(entry.backup, reinterpret_cast<const void*>(patchStart(entry)), patchLength(entry));
-    return HookOk;
+    return HookStatus::Ok;
 }
 
 } // namespace
+
+const char* hookStatusName(HookStatus status) {
+    switch (status) {
+    case HookStatus::Ok:
+        return "Ok";
+    case HookStatus::NotInitialized:
+        return "NotInitialized";
+    case HookStatus::AlreadyCreated:
+        return "AlreadyCreated";
+    case HookStatus::NotCreated:
+        return "NotCreated";
+    case HookStatus::AlreadyEnabled:
+        return "AlreadyEnabled";
+    case HookStatus::NotExecutable:
+        return "NotExecutable";
+    case HookStatus::UnsupportedFunction:
+        return "UnsupportedFunction";
+    case HookStatus::MemoryAlloc:
+        return "MemoryAlloc";
+    case HookStatus::MemoryProtect:
+        return "MemoryProtect";
+    }
+    return "Unknown";
+}
 
 HookStatus initHookEngine() {
     HookLockGuard lock;
     if (hookHeap == nullptr) {
         void* heap = createHookHeap();
         if (heap == nullptr || !prepareThreadFreezing()) {
-            return HookMemoryAlloc;
+            return HookStatus::MemoryAlloc;
         }
         hookHeap = heap;
     }
-    return HookOk;
+    return HookStatus::Ok;
 }
 
 HookStatus createHook(void* target, void* detour, void** trampolineOut) {
     HookLockGuard lock;
     if (hookHeap == nullptr) {
-        return HookNotInitialized;
+        return HookStatus::NotInitialized;
     }
     if (!isExecutableAddress(addressOf(target)) || !isExecutableAddress(addressOf(detour))) {
-        return HookNotExecutable;
+        return HookStatus::NotExecutable;
     }
     if (findEntry(target) != nullptr) {
-        return HookAlreadyCreated;
+        return HookStatus::AlreadyCreated;
     }
     uint8_t* slot = nullptr;
     HookStatus status = takeTrampolineSlot(addressOf(target), slot);
-    if (status != HookOk) {
+    if (status != HookStatus::Ok) {
         return status;
     }
     HookEntry entry{};
     status = buildHook(target, detour, slot, entry);
-    if (status != HookOk) {
+    if (status != HookStatus::Ok) {
         giveTrampolineSlotBack(slot);
         return status;
     }
     HookEntry* added = appendEntry();
     if (added == nullptr) {
         giveTrampolineSlotBack(slot);
-        return HookMemoryAlloc;
+        return HookStatus::MemoryAlloc;
     }
     *added = entry;
     *trampolineOut = slot;
-    return HookOk;
+    return HookStatus::Ok;
 }
 
 HookStatus enableHook(void* target) {
     HookLockGuard lock;
     if (hookHeap == nullptr) {
-        return HookNotInitialized;
+        return HookStatus::NotInitialized;
     }
     HookEntry* entry = findEntry(target);
     if (entry == nullptr) {
-        return HookNotCreated;
+        return HookStatus::NotCreated;
     }
     if (entry->isEnabled) {
-        return HookAlreadyEnabled;
+        return HookStatus::AlreadyEnabled;
     }
     CodeWrite write;
     if (!prepareCodeWrite(patchStart(*entry), patchLength(*entry), write)) {
-        return HookMemoryProtect;
+        return HookStatus::MemoryProtect;
     }
     ThreadList threads;
     threadFreezes.fetch_add(1, std::memory_order_relaxed);
     freezeOtherThreads(hookHeap, threads);
     const HookStatus status = applyPatch(*entry, true, write);
-    if (status == HookOk) {
+    if (status == HookStatus::Ok) {
         ChangedHooks changed{&entry, 1, true};
         moveInstructionPointers(threads, moveToEquivalent, &changed);
     }
@@ -297,7 +323,7 @@ HookStatus enableHook(void* target) {
 HookStatus disableHook(void* target) {
     HookLockGuard lock;
     if (hookHeap == nullptr) {
-        return HookNotInitialized;
+        return HookStatus::NotInitialized;
     }
     uint32_t enabled = 0;
     for (uint32_t i = 0; i < hookTable.size; ++i) {
@@ -305,7 +331,8 @@ HookStatus disableHook(void* target) {
         enabled += e.isEnabled && (target == allHooks || e.target == target) ? 1 : 0;
     }
     if (enabled == 0) {
-        return target == allHooks || findEntry(target) != nullptr ? HookOk : HookNotCreated;
+        return target == allHooks || findEntry(target) != nullptr ? HookStatus::Ok
+                                                                  : HookStatus::NotCreated;
     }
     // Everything the patches need is gathered before any thread stops.
     auto* writes = static_cast<CodeWrite*>(heapAllocate(hookHeap, enabled * sizeof(CodeWrite)));
@@ -313,7 +340,7 @@ HookStatus disableHook(void* target) {
     if (writes == nullptr || entries == nullptr) {
         heapFree(hookHeap, writes);
         heapFree(hookHeap, entries);
-        return HookMemoryAlloc;
+        return HookStatus::MemoryAlloc;
     }
     uint32_t prepared = 0;
     for (uint32_t i = 0; i < hookTable.size; ++i) {
@@ -327,15 +354,15 @@ HookStatus disableHook(void* target) {
         }
         ++prepared;
     }
-    HookStatus status = HookOk;
+    HookStatus status = HookStatus::Ok;
     ThreadList threads;
     threadFreezes.fetch_add(1, std::memory_order_relaxed);
     freezeOtherThreads(hookHeap, threads);
     uint32_t done = 0;
-    while (done < enabled && status == HookOk) {
-        status =
-            done < prepared ? applyPatch(*entries[done], false, writes[done]) : HookMemoryProtect;
-        done += status == HookOk ? 1 : 0;
+    while (done < enabled && status == HookStatus::Ok) {
+        status = done < prepared ? applyPatch(*entries[done], false, writes[done])
+                                 : HookStatus::MemoryProtect;
+        done += status == HookStatus::Ok ? 1 : 0;
     }
     ChangedHooks changed{entries, done, false};
     moveInstructionPointers(threads, moveToEquivalent, &changed);
@@ -359,3 +386,5 @@ bool otherThreadsOutside(const void* code, bool (*idle)(void*), void* context) {
     thawOtherThreads(hookHeap, threads);
     return outside;
 }
+
+} // namespace hook

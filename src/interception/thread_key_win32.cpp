@@ -1,4 +1,4 @@
-#include "idpass/thread_key.h"
+#include "interception/thread_key.h"
 
 // The thread environment block, one per thread for its whole life; its own
 // address sits at gs:0x30. No thread-local variable: those need TLS callbacks

@@ -1,10 +1,9 @@
 // Learning the Direct3D 11 method addresses: a device, immediate context and
 // swap chain are created through the module's own export on a throw-away
 // window, their method tables copied, and everything given back at once.
-#include "idpass/method_table.h"
+#include "interception/method_table.h"
 
-#include "idpass/hook/hook_engine.h"
-#include "idpass/probe_window.h"
+#include "interception/probe_window.h"
 
 #include <d3d11.h>
 
@@ -12,7 +11,7 @@
 #include <new>
 
 void** methodTable = nullptr;
-RenderType capturedRenderType = renderTypeNone;
+RenderType capturedRenderType = RenderType::None;
 
 namespace {
 
@@ -45,7 +44,7 @@ DXGI_SWAP_CHAIN_DESC probeSwapChain(void* window) {
     return desc;
 }
 
-MethodTableStatus captureDirect3D11(void* window) {
+MethodTableStatus captureDirect3D11(void* window, std::int32_t* deviceResult) {
     void* module = loadedD3d11Module();
     if (!module)
         return MethodTableStatus::ModuleNotFound;
@@ -64,6 +63,8 @@ MethodTableStatus captureDirect3D11(void* window) {
                               D3D11_SDK_VERSION, &desc, &swapChain, &device, &obtained, &context);
 
     MethodTableStatus status = MethodTableStatus::Failed;
+    if (hr < 0 && deviceResult)
+        *deviceResult = hr;
     if (hr >= 0 && swapChain && device && context) {
         methodTable = new (std::nothrow) void*[methodTableSize]();
         if (methodTable) {
@@ -71,7 +72,7 @@ MethodTableStatus captureDirect3D11(void* window) {
             copyMethods(device, deviceMethods, methodTable + deviceEntry);
             copyMethods(context, contextMethods, methodTable + contextEntry);
             // An engine that is already set up is simply used.
-            initHookEngine();
+            hook::initHookEngine();
             status = MethodTableStatus::Success;
         }
     }
@@ -83,27 +84,44 @@ MethodTableStatus captureDirect3D11(void* window) {
 
 } // namespace
 
-MethodTableStatus captureMethodTable(RenderType type) noexcept {
-    if (capturedRenderType != renderTypeNone)
+const char* methodTableStatusName(MethodTableStatus status) noexcept {
+    switch (status) {
+    case MethodTableStatus::Success:
+        return "Success";
+    case MethodTableStatus::Failed:
+        return "Failed";
+    case MethodTableStatus::NotSupported:
+        return "NotSupported";
+    case MethodTableStatus::ModuleNotFound:
+        return "ModuleNotFound";
+    case MethodTableStatus::AlreadyCaptured:
+        return "AlreadyCaptured";
+    }
+    return "Unknown";
+}
+
+MethodTableStatus captureMethodTable(RenderType type, std::int32_t* deviceResult) noexcept {
+    if (capturedRenderType != RenderType::None)
         return MethodTableStatus::AlreadyCaptured;
-    if (type != renderTypeDirect3D11)
+    if (type != RenderType::Direct3D11)
         return MethodTableStatus::NotSupported;
 
     registerProbeClass();
     void* window = createProbeWindow();
-    const MethodTableStatus status = captureDirect3D11(window);
+    const MethodTableStatus status = captureDirect3D11(window, deviceResult);
     destroyProbeWindow(window);
     if (status == MethodTableStatus::Success)
-        capturedRenderType = renderTypeDirect3D11;
+        capturedRenderType = RenderType::Direct3D11;
     return status;
 }
 
-void releaseMethodTable() noexcept {
-    if (capturedRenderType == renderTypeNone)
-        return;
+hook::HookStatus releaseMethodTable() noexcept {
+    if (capturedRenderType == RenderType::None)
+        return hook::HookStatus::Ok;
     // Puts the patched bytes back; the hooks stay known to the engine.
-    disableHook(allHooks);
+    const hook::HookStatus status = hook::disableHook(hook::allHooks);
     delete[] methodTable;
     methodTable = nullptr;
-    capturedRenderType = renderTypeNone;
+    capturedRenderType = RenderType::None;
+    return status;
 }

@@ -1,20 +1,15 @@
-#include "trampoline_slots.h"
+#include "hook/trampoline_slots.h"
 
-#include "hook_platform.h"
-#include "trampoline_builder.h"
+#include "hook/memory.h"
+#include "hook/trampoline_builder.h"
+
+namespace hook {
 
 TrampolineBlock* trampolineBlocks = nullptr;
 
 namespace {
 
 constexpr uintptr_t slotCount = trampolineBlockSize / trampolineSlotSize;
-
-uintptr_t alignDown(uintptr_t v, uintptr_t a) {
-    return v / a * a;
-}
-uintptr_t alignUp(uintptr_t v, uintptr_t a) {
-    return (v + a - 1) / a * a;
-}
 
 void*& nextFree(void* slot) {
     return *static_cast<void**>(slot);
@@ -131,17 +126,17 @@ HookStatus takeTrampolineSlot(uintptr_t origin, uint8_t*& slot) {
     if (block == nullptr) {
         block = newBlock(origin, lower, upper, limits.granularity);
         if (block == nullptr) {
-            return HookMemoryAlloc;
+            return HookStatus::MemoryAlloc;
         }
     }
     BlockWrite write(block);
     if (!write.ok()) {
-        return HookMemoryProtect;
+        return HookStatus::MemoryProtect;
     }
     slot = static_cast<uint8_t*>(block->freeSlots);
     block->freeSlots = nextFree(slot);
     ++block->usedCount;
-    return HookOk;
+    return HookStatus::Ok;
 }
 
 void giveTrampolineSlotBack(uint8_t* slot) {
@@ -177,3 +172,5 @@ void giveTrampolineSlotBack(uint8_t* slot) {
     }
     releaseBlock(block, trampolineBlockSize);
 }
+
+} // namespace hook

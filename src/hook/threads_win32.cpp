@@ -1,4 +1,7 @@
-#include "hook_platform.h"
+// Stopping threads on Windows: SuspendThread and the thread context.
+#include "hook/threads.h"
+
+#include "hook/memory.h"
 
 #include <windows.h>
 
@@ -8,16 +11,12 @@
 // straight to the kernel run here (no heap, no loader), so a suspended thread
 // holding the process heap's or the loader's lock cannot block the engine.
 
+namespace hook {
 namespace {
 
 constexpr DWORD threadAccess = THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT | THREAD_SET_CONTEXT |
                                THREAD_QUERY_INFORMATION;            // 0x5A
 constexpr DWORD controlRegisters = CONTEXT_AMD64 | CONTEXT_CONTROL; // 0x100001
-constexpr uintptr_t pageSize = 4096;
-
-uintptr_t alignDown(uintptr_t v, uintptr_t a) {
-    return v & ~(a - 1);
-}
 
 // Thread32First fills entries of older, shorter layouts too; the owner's
 // process identifier ends at byte 16.
@@ -41,99 +40,8 @@ bool appendThread(void* heap, ThreadList& threads, uintptr_t id) {
 
 } // namespace
 
-AddressLimits addressLimits() {
-    SYSTEM_INFO info;
-    GetSystemInfo(&info);
-    return AddressLimits{reinterpret_cast<uintptr_t>(info.lpMinimumApplicationAddress),
-                         reinterpret_cast<uintptr_t>(info.lpMaximumApplicationAddress),
-                         info.dwAllocationGranularity};
-}
-
-bool queryRegion(uintptr_t address, MemoryRegion& region) {
-    MEMORY_BASIC_INFORMATION mbi;
-    if (VirtualQuery(reinterpret_cast<void*>(address), &mbi, sizeof mbi) == 0) {
-        return false;
-    }
-    region.base = reinterpret_cast<uintptr_t>(mbi.BaseAddress);
-    region.size = mbi.RegionSize;
-    region.allocationBase = reinterpret_cast<uintptr_t>(mbi.AllocationBase);
-    region.free = mbi.State == MEM_FREE;
-    region.committed = mbi.State == MEM_COMMIT;
-    region.executable = (mbi.Protect & 0xF0) != 0;
-    return true;
-}
-
-bool isExecutableAddress(uintptr_t address) {
-    MemoryRegion region;
-    return queryRegion(address, region) && region.committed && region.executable;
-}
-
-void* allocateBlockAt(uintptr_t address, size_t size) {
-    return VirtualAlloc(reinterpret_cast<void*>(address), size, MEM_COMMIT | MEM_RESERVE,
-                        PAGE_EXECUTE_READWRITE);
-}
-
-void releaseBlock(void* block, size_t) {
-    VirtualFree(block, 0, MEM_RELEASE);
-}
-
-void* createHookHeap() {
-    return HeapCreate(0, 0, 0);
-}
-
-void* heapAllocate(void* heap, size_t size) {
-    return HeapAlloc(heap, 0, size);
-}
-
-void* heapReallocate(void* heap, void* memory, size_t size) {
-    return memory == nullptr ? HeapAlloc(heap, 0, size) : HeapReAlloc(heap, 0, memory, size);
-}
-
-void heapFree(void* heap, void* memory) {
-    if (memory != nullptr) {
-        HeapFree(heap, 0, memory);
-    }
-}
-
 bool prepareThreadFreezing() {
     return true;
-}
-
-bool prepareCodeWrite(uintptr_t address, size_t size, CodeWrite& write) {
-    write = CodeWrite{};
-    write.address = address;
-    write.size = size;
-    write.firstPage = alignDown(address, pageSize);
-    write.pageCount = static_cast<uint32_t>(
-        (alignDown(address + size - 1, pageSize) - write.firstPage) / pageSize + 1);
-    return size != 0 && write.pageCount <= 2;
-}
-
-bool openCodeWrite(CodeWrite& write) {
-    // Page by page, so that pages of different protection get each their
-    // own back, and a refusal on the second page can undo the first.
-    for (uint32_t i = 0; i < write.pageCount; ++i) {
-        DWORD old = 0;
-        if (!VirtualProtect(reinterpret_cast<void*>(write.firstPage + i * pageSize), 1,
-                            PAGE_EXECUTE_READWRITE, &old)) {
-            while (i-- > 0) {
-                VirtualProtect(reinterpret_cast<void*>(write.firstPage + i * pageSize), 1,
-                               write.oldProtection[i], &old);
-            }
-            return false;
-        }
-        write.oldProtection[i] = old;
-    }
-    return true;
-}
-
-void closeCodeWrite(const CodeWrite& write) {
-    for (uint32_t i = 0; i < write.pageCount; ++i) {
-        DWORD old = 0;
-        VirtualProtect(reinterpret_cast<void*>(write.firstPage + i * pageSize), 1,
-                       write.oldProtection[i], &old);
-    }
-    FlushInstructionCache(GetCurrentProcess(), reinterpret_cast<void*>(write.address), write.size);
 }
 
 void freezeOtherThreads(void* heap, ThreadList& threads) {
@@ -211,3 +119,5 @@ void thawOtherThreads(void* heap, ThreadList& threads) {
 void sleepMilliseconds(uint32_t milliseconds) {
     Sleep(milliseconds);
 }
+
+} // namespace hook

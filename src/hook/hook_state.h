@@ -2,10 +2,12 @@
 // The engine's process-wide state, shared by its own files and visible to
 // its tests; users include hook_engine.h only.
 
+#include "hook/trampoline_builder.h"
+
 #include <atomic>
 #include <cstdint>
 
-#include "trampoline_builder.h"
+namespace hook {
 
 struct HookEntry {
     void* target;
@@ -14,7 +16,6 @@ struct HookEntry {
     uint8_t backup[8];
     uint8_t patchAbove : 1;
     uint8_t isEnabled : 1;
-    uint8_t queueEnable : 1;
     uint8_t ipCount : 4;
     uint8_t oldOffsets[maxMovedInstructions];
     uint8_t newOffsets[maxMovedInstructions];
@@ -35,3 +36,5 @@ extern HookTable hookTable;
 extern std::atomic<uint32_t> movedInstructionPointers;
 // How many times the other threads have been stopped.
 extern std::atomic<uint32_t> threadFreezes;
+
+} // namespace hook

@@ -4,13 +4,14 @@
 // module runs the same method code, so an address found here is the code that
 // the game's own context runs. Process-wide; used on the host's thread only.
 
+#include "hook/hook_engine.h"
+
 #include <cstddef>
 #include <cstdint>
 
-// A kind of graphics interface: 0 is none, 3 is Direct3D 11.
-using RenderType = std::int32_t;
-inline constexpr RenderType renderTypeNone = 0;
-inline constexpr RenderType renderTypeDirect3D11 = 3;
+// A kind of graphics interface, numbered as the capture has always numbered
+// them; only Direct3D 11 is captured.
+enum class RenderType : std::int32_t { None = 0, Direct3D11 = 3 };
 
 enum class MethodTableStatus : std::int32_t {
     Success = 0,
@@ -19,6 +20,9 @@ enum class MethodTableStatus : std::int32_t {
     ModuleNotFound = -3,
     AlreadyCaptured = -4,
 };
+
+// The enumerator's name ("ModuleNotFound"), for the line that reports it.
+const char* methodTableStatusName(MethodTableStatus status) noexcept;
 
 // Layout of methodTable: each block in its interface's own method order,
 // counting the methods of the newest versions of each interface.
@@ -34,9 +38,14 @@ inline constexpr std::size_t drawIndexedEntry = contextEntry + 12;
 
 // The captured addresses (methodTableSize of them), or null.
 extern void** methodTable;
-// renderTypeNone while no table exists, renderTypeDirect3D11 after a capture.
+// None while no table exists, Direct3D11 after a capture.
 extern RenderType capturedRenderType;
 
-MethodTableStatus captureMethodTable(RenderType type) noexcept;
+// When the module's device creation fails (Failed), *deviceResult receives
+// its HRESULT; it is left alone otherwise.
+MethodTableStatus captureMethodTable(RenderType type,
+                                     std::int32_t* deviceResult = nullptr) noexcept;
 // Switches every hook off and frees methodTable; nothing when none exists.
-void releaseMethodTable() noexcept;
+// Answers the hook engine's status for switching the hooks off (Ok when no
+// table existed).
+hook::HookStatus releaseMethodTable() noexcept;

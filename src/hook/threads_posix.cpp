@@ -1,10 +1,13 @@
-#include "hook_platform.h"
+// Stopping threads on Linux, which has no SuspendThread: each thread is sent
+// a real-time signal whose handler parks it on a futex.
+#include "hook/threads.h"
+
+#include "hook/memory.h"
 
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstddef>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -20,119 +23,9 @@
 // system calls on fixed buffers: no stdio, no malloc, no dynamic-linker
 // lookups, any of which could wait forever for a lock a stopped thread holds.
 
+namespace hook {
 namespace {
 
-constexpr uintptr_t pageSize = 4096;
-
-uintptr_t alignDown(uintptr_t v, uintptr_t a) {
-    return v & ~(a - 1);
-}
-
-// Reads /proc/self/maps line by line with read(2) into a fixed buffer.
-class MapsReader {
-public:
-    MapsReader()
-        : fd_(static_cast<int>(
-              syscall(SYS_openat, AT_FDCWD, "/proc/self/maps", O_RDONLY | O_CLOEXEC))) {}
-    ~MapsReader() {
-        if (fd_ >= 0) {
-            syscall(SYS_close, fd_);
-        }
-    }
-    MapsReader(const MapsReader&) = delete;
-    MapsReader& operator=(const MapsReader&) = delete;
-
-    bool ok() const { return fd_ >= 0; }
-
-    // Fills start, end and whether the mapping is executable; false at the end.
-    bool next(uintptr_t& start, uintptr_t& end, uint32_t& protection) {
-        uint64_t file = 0;
-        return next(start, end, protection, file);
-    }
-
-    // Also the mapped file's device and inode folded into one number, 0 for
-    // anonymous memory.
-    bool next(uintptr_t& start, uintptr_t& end, uint32_t& protection, uint64_t& file) {
-        char* line = nullptr;
-        if (!nextLine(line)) {
-            return false;
-        }
-        char* p = line;
-        start = parseHex(p);
-        ++p; // '-'
-        end = parseHex(p);
-        ++p; // ' '
-        protection = (p[0] == 'r' ? PROT_READ : 0) | (p[1] == 'w' ? PROT_WRITE : 0) |
-                     (p[2] == 'x' ? PROT_EXEC : 0);
-        // "perms offset major:minor inode"
-        p += 5;
-        parseHex(p); // offset
-        ++p;
-        const uint64_t major = parseHex(p);
-        ++p; // ':'
-        const uint64_t minor = parseHex(p);
-        ++p;
-        uint64_t inode = 0;
-        for (; *p >= '0' && *p <= '9'; ++p) {
-            inode = inode * 10 + static_cast<uint64_t>(*p - '0');
-        }
-        file = inode == 0 ? 0 : (major << 52 ^ minor << 40 ^ inode);
-        return true;
-    }
-
-private:
-    static uintptr_t parseHex(char*& p) {
-        uintptr_t v = 0;
-        for (;; ++p) {
-            char c = *p;
-            if (c >= '0' && c <= '9') {
-                v = v * 16 + static_cast<uintptr_t>(c - '0');
-            } else if (c >= 'a' && c <= 'f') {
-                v = v * 16 + static_cast<uintptr_t>(c - 'a' + 10);
-            } else {
-                return v;
-            }
-        }
-    }
-
-    bool nextLine(char*& line) {
-        for (;;) {
-            for (size_t i = pos_; i < len_; ++i) {
-                if (buf_[i] == '\n') {
-                    buf_[i] = '\0';
-                    line = buf_ + pos_;
-                    pos_ = i + 1;
-                    return true;
-                }
-            }
-            // Keep the start of a partial line, dropping the tail of an
-            // overlong path: only the leading fields matter.
-            size_t keep = len_ - pos_;
-            if (keep == sizeof buf_ - 1) {
-                keep = 64;
-            }
-            std::memmove(buf_, buf_ + pos_, keep);
-            len_ = keep;
-            pos_ = 0;
-            if (fd_ < 0) {
-                return false;
-            }
-            long n = syscall(SYS_read, fd_, buf_ + len_, sizeof buf_ - 1 - len_);
-            if (n <= 0) {
-                return false;
-            }
-            len_ += static_cast<size_t>(n);
-        }
-    }
-
-    int fd_;
-    char buf_[4096];
-    size_t len_ = 0;
-    size_t pos_ = 0;
-};
-
-// ---- Thread stopping ----
-//
 // A stopped thread sits in the handler of a real-time signal, waiting on a
 // futex, with its interrupted registers in the handler's ucontext. Park slots
 // are never freed, so a late signal for an abandoned stop still finds valid
@@ -149,10 +42,16 @@ private:
 // thread on its way out only compares the state word with its own "parked"
 // value, so a later stop that has already reused its slot never holds it.
 
-enum SlotCode : uint32_t { SlotIdle = 0, SlotSent = 1, SlotParked = 2, SlotReleased = 3 };
+enum class ParkState : uint32_t { Idle = 0, Sent = 1, Parked = 2, Released = 3 };
+
+// A slot's state word: the stop's generation and the state, as the handler
+// below reads and writes it.
+constexpr uint32_t stateWord(uint32_t generation, ParkState state) {
+    return generation << 2 | static_cast<uint32_t>(state);
+}
 
 struct alignas(64) ParkSlot {
-    std::atomic<uint32_t> state{0}; // generation << 2 | SlotCode
+    std::atomic<uint32_t> state{0}; // stateWord(generation, ParkState)
     std::atomic<int32_t> tid{0};
     std::atomic<ucontext_t*> context{nullptr};
 };
@@ -162,9 +61,11 @@ static_assert(offsetof(ParkSlot, tid) == 4 && offsetof(ParkSlot, context) == 8);
 static_assert(offsetof(siginfo_t, si_code) == 8 && offsetof(siginfo_t, si_value) == 24);
 static_assert(SI_QUEUE == -1 && SYS_gettid == 186 && SYS_futex == 202);
 static_assert(FUTEX_WAIT_PRIVATE == 128 && FUTEX_WAKE_PRIVATE == 129);
-static_assert(SlotSent == 1 && SlotParked == 2 && SlotReleased == 3);
+static_assert(stateWord(0, ParkState::Sent) == 1 && stateWord(0, ParkState::Parked) == 2 &&
+              stateWord(0, ParkState::Released) == 3);
 
 } // namespace
+} // namespace hook
 
 // handler(signal: rdi, siginfo: rsi, ucontext: rdx). Parks only for a signal
 // queued with a slot whose state is "sent" to this very thread; anything else
@@ -187,7 +88,7 @@ kivrenParkHandlerBegin:
     movl    (%r8), %r9d             # the state as sent
     movl    %r9d, %eax
     andl    $3, %eax
-    cmpl    $1, %eax                # SlotSent
+    cmpl    $1, %eax                # ParkState::Sent
     jne     3f
     movl    $186, %eax              # gettid
     syscall
@@ -197,7 +98,7 @@ kivrenParkHandlerBegin:
     pushq   %rbx
     pushq   %r12
     movq    %r8, %rbx               # the slot
-    leal    1(%r9), %r12d           # parked: same generation, SlotParked
+    leal    1(%r9), %r12d           # parked: same generation, ParkState::Parked
     movl    %r9d, %eax
     lock cmpxchgl %r12d, (%rbx)     # abandoned meanwhile if this fails
     jne     2f
@@ -224,6 +125,8 @@ kivrenParkHandlerEnd:
 
 extern "C" const unsigned char kivrenParkHandlerBegin[];
 extern "C" const unsigned char kivrenParkHandlerEnd[];
+
+namespace hook {
 
 namespace {
 
@@ -366,89 +269,6 @@ bool sendPark(pid_t pid, pid_t tid, ParkSlot* slot) {
 
 } // namespace
 
-AddressLimits addressLimits() {
-    // Above mmap_min_addr's usual 64 KiB, below the 47-bit user space top.
-    return AddressLimits{0x10000, 0x7FFFFFFFEFFF, pageSize};
-}
-
-// A mapping's allocation is the run of adjacent mappings of the same file it
-// belongs to (a module's segments, or a segment split by protection changes),
-// as the image is on Windows; anonymous memory is its own allocation.
-bool queryRegion(uintptr_t address, MemoryRegion& region) {
-    MapsReader maps;
-    if (!maps.ok() || address < addressLimits().lowest || address > addressLimits().highest) {
-        return false;
-    }
-    uintptr_t previousEnd = addressLimits().lowest;
-    uint64_t previousFile = 0;
-    uintptr_t runStart = 0;
-    uintptr_t start = 0;
-    uintptr_t end = 0;
-    uint32_t protection = 0;
-    uint64_t file = 0;
-    while (maps.next(start, end, protection, file)) {
-        if (address < start) {
-            break;
-        }
-        if (file == 0 || file != previousFile || start != previousEnd) {
-            runStart = start;
-        }
-        if (address < end) {
-            region = MemoryRegion{start, end - start, runStart,
-                                  false, true,        (protection & PROT_EXEC) != 0};
-            return true;
-        }
-        previousEnd = end;
-        previousFile = file;
-    }
-    const uintptr_t top = addressLimits().highest + 1;
-    const uintptr_t gapEnd = address < start && start < top ? start : top;
-    region = MemoryRegion{previousEnd, gapEnd - previousEnd, previousEnd, true, false, false};
-    return true;
-}
-
-bool isExecutableAddress(uintptr_t address) {
-    MemoryRegion region;
-    return queryRegion(address, region) && region.committed && region.executable;
-}
-
-void* allocateBlockAt(uintptr_t address, size_t size) {
-    void* p = mmap(reinterpret_cast<void*>(address), size, PROT_READ | PROT_WRITE | PROT_EXEC,
-                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
-    if (p == MAP_FAILED) {
-        return nullptr;
-    }
-    // Kernels before 4.17 take the flag as a mere hint.
-    if (reinterpret_cast<uintptr_t>(p) != address) {
-        munmap(p, size);
-        return nullptr;
-    }
-    return p;
-}
-
-void releaseBlock(void* block, size_t size) {
-    munmap(block, size);
-}
-
-// The C heap serves as the private heap: the engine never allocates while
-// threads are stopped, so it cannot meet a lock held by one of them.
-void* createHookHeap() {
-    static int heapToken;
-    return &heapToken;
-}
-
-void* heapAllocate(void*, size_t size) {
-    return std::malloc(size);
-}
-
-void* heapReallocate(void*, void* memory, size_t size) {
-    return std::realloc(memory, size);
-}
-
-void heapFree(void*, void* memory) {
-    std::free(memory);
-}
-
 bool prepareThreadFreezing() {
     parkSignal = SIGRTMIN + 6;
     const SignalHandler handler = parkHandlerCopy(parkSignal);
@@ -461,57 +281,6 @@ bool prepareThreadFreezing() {
     action.sa_flags = SA_SIGINFO | SA_RESTART;
     sigfillset(&action.sa_mask);
     return sigaction(parkSignal, &action, nullptr) == 0;
-}
-
-bool prepareCodeWrite(uintptr_t address, size_t size, CodeWrite& write) {
-    write = CodeWrite{};
-    write.address = address;
-    write.size = size;
-    write.firstPage = alignDown(address, pageSize);
-    write.pageCount = static_cast<uint32_t>(
-        (alignDown(address + size - 1, pageSize) - write.firstPage) / pageSize + 1);
-    if (size == 0 || write.pageCount > 2) {
-        return false;
-    }
-    for (uint32_t i = 0; i < write.pageCount; ++i) {
-        MapsReader maps;
-        const uintptr_t page = write.firstPage + i * pageSize;
-        uintptr_t start = 0;
-        uintptr_t end = 0;
-        uint32_t protection = 0;
-        bool found = false;
-        while (!found && maps.next(start, end, protection)) {
-            found = page >= start && page < end;
-        }
-        if (!found) {
-            return false;
-        }
-        write.oldProtection[i] = protection;
-    }
-    return true;
-}
-
-bool openCodeWrite(CodeWrite& write) {
-    for (uint32_t i = 0; i < write.pageCount; ++i) {
-        void* page = reinterpret_cast<void*>(write.firstPage + i * pageSize);
-        if (mprotect(page, pageSize, PROT_READ | PROT_WRITE | PROT_EXEC) != 0) {
-            while (i-- > 0) {
-                mprotect(reinterpret_cast<void*>(write.firstPage + i * pageSize), pageSize,
-                         static_cast<int>(write.oldProtection[i]));
-            }
-            return false;
-        }
-    }
-    return true;
-}
-
-void closeCodeWrite(const CodeWrite& write) {
-    for (uint32_t i = 0; i < write.pageCount; ++i) {
-        mprotect(reinterpret_cast<void*>(write.firstPage + i * pageSize), pageSize,
-                 static_cast<int>(write.oldProtection[i]));
-    }
-    char* begin = reinterpret_cast<char*>(write.address);
-    __builtin___clear_cache(begin, begin + write.size);
 }
 
 void freezeOtherThreads(void* heap, ThreadList& threads) {
@@ -527,9 +296,9 @@ void freezeOtherThreads(void* heap, ThreadList& threads) {
     for (uint32_t i = 0; i < threads.count; ++i) {
         ParkSlot& slot = slotAt(i);
         slot.tid.store(static_cast<int32_t>(threads.items[i]), std::memory_order_relaxed);
-        slot.state.store(generation << 2 | SlotSent, std::memory_order_release);
+        slot.state.store(stateWord(generation, ParkState::Sent), std::memory_order_release);
         if (!sendPark(pid, static_cast<pid_t>(threads.items[i]), &slot)) {
-            slot.state.store(generation << 2 | SlotIdle, std::memory_order_release);
+            slot.state.store(stateWord(generation, ParkState::Idle), std::memory_order_release);
             threads.items[i] = 0; // already gone
         }
     }
@@ -537,14 +306,15 @@ void freezeOtherThreads(void* heap, ThreadList& threads) {
     const timespec pollInterval{0, 1'000'000};
     for (uint32_t i = 0; i < threads.count; ++i) {
         ParkSlot& slot = slotAt(i);
-        uint32_t sent = generation << 2 | SlotSent;
+        uint32_t sent = stateWord(generation, ParkState::Sent);
         while (threads.items[i] != 0 && slot.state.load(std::memory_order_acquire) == sent) {
             const bool gone =
                 syscall(SYS_tgkill, pid, static_cast<pid_t>(threads.items[i]), 0) != 0 &&
                 errno == ESRCH;
             if (gone || nowNanoseconds() > deadline) {
                 // Abandon unless it parked meanwhile.
-                if (slot.state.compare_exchange_strong(sent, generation << 2 | SlotIdle)) {
+                if (slot.state.compare_exchange_strong(sent,
+                                                       stateWord(generation, ParkState::Idle))) {
                     threads.items[i] = 0;
                 }
                 break;
@@ -569,7 +339,7 @@ void moveInstructionPointers(const ThreadList& threads, InstructionPointerMover 
 }
 
 void thawOtherThreads(void* heap, ThreadList& threads) {
-    const uint32_t released = slotGeneration << 2 | SlotReleased;
+    const uint32_t released = stateWord(slotGeneration, ParkState::Released);
     for (uint32_t i = 0; i < threads.count; ++i) {
         if (threads.items[i] != 0) {
             slotAt(i).state.store(released, std::memory_order_release);
@@ -589,3 +359,5 @@ void sleepMilliseconds(uint32_t milliseconds) {
                 static_cast<long>(milliseconds % 1000) * 1'000'000};
     nanosleep(&ts, nullptr);
 }
+
+} // namespace hook

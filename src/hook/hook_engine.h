@@ -6,17 +6,23 @@
 
 #include <cstdint>
 
-enum HookStatus : int32_t {
-    HookOk = 0,
-    HookNotInitialized = 2,
-    HookAlreadyCreated = 3,
-    HookNotCreated = 4,
-    HookAlreadyEnabled = 5,
-    HookNotExecutable = 7,
-    HookUnsupportedFunction = 8,
-    HookMemoryAlloc = 9,
-    HookMemoryProtect = 10,
+namespace hook {
+
+enum class HookStatus : int32_t {
+    Ok = 0,
+    NotInitialized = 2,
+    AlreadyCreated = 3,
+    NotCreated = 4,
+    AlreadyEnabled = 5,
+    NotExecutable = 7,
+    UnsupportedFunction = 8,
+    MemoryAlloc = 9,
+    MemoryProtect = 10,
 };
+
+// The enumerator's name ("AlreadyCreated"), for the line that reports a
+// failed operation with its value; "Unknown" for a value not listed above.
+const char* hookStatusName(HookStatus status);
 
 // Passed to disableHook to switch off every hook that is in place.
 inline void* const allHooks = nullptr;
@@ -25,7 +31,7 @@ inline void* const allHooks = nullptr;
 HookStatus initHookEngine();
 
 // Builds the trampoline for `target` and records the hook, switched off. On
-// HookOk, *trampolineOut receives the address through which the unhooked
+// HookStatus::Ok, *trampolineOut receives the address through which the unhooked
 // function stays callable; it is valid for the life of the process.
 HookStatus createHook(void* target, void* detour, void** trampolineOut);
 
@@ -44,3 +50,5 @@ HookStatus disableHook(void* target);
 // must neither lock nor allocate. Threads that cannot be stopped are left
 // out, as by the hook operations. False before initHookEngine.
 bool otherThreadsOutside(const void* code, bool (*idle)(void*), void* context);
+
+} // namespace hook

@@ -1,13 +1,17 @@
 // Installing and switching off the interception of the game's indexed draws,
-// and the detour that every one of them enters while it is on. Nothing here
-// reports a failure: without the interception the plugin still records.
-#include "idpass/interception.h"
+// and the detour that every one of them enters while it is on. A failure is
+// reported once, with the code that explains it, and the plugin goes on: it
+// still records, only the ID pass and the debug highlight stay empty.
+#include "interception/interception.h"
 
 #include "core/kivren.h"
 #include "core/plugin_instance.h"
-#include "idpass/hook/hook_engine.h"
-#include "idpass/method_table.h"
-#include "idpass/thread_key.h"
+#include "core/reshade_log.h"
+#include "hook/hook_engine.h"
+#include "interception/method_table.h"
+#include "interception/thread_key.h"
+
+#include <fmt/format.h>
 
 #include <atomic>
 #include <cstdint>
@@ -97,6 +101,32 @@ private:
     std::uint32_t outer_ = 0;
 };
 
+// Each failure is one level-1 line ending in the code that explains it:
+// " (status: AlreadyCreated, 3)", the name and number of the engine's answer.
+void reportHookFailure(const char* what, hook::HookStatus status) noexcept {
+    try {
+        logToReShade(logFailure,
+                     fmt::format("[Kivren] {} (status: {}, {})", what, hook::hookStatusName(status),
+                                 static_cast<std::int32_t>(status)));
+    } catch (...) {
+        // Out of memory for the line itself: nothing left to report with.
+    }
+}
+
+// A failed device creation adds its HRESULT.
+void reportCaptureFailure(MethodTableStatus status, std::int32_t deviceResult) noexcept {
+    try {
+        std::string text = fmt::format(
+            "[Kivren] The ID pass cannot intercept draws: no Direct3D 11 method table (status: "
+            "{}, {})",
+            methodTableStatusName(status), static_cast<std::int32_t>(status));
+        if (deviceResult < 0)
+            text += fmt::format(" (HRESULT 0x{:08X})", static_cast<std::uint32_t>(deviceResult));
+        logToReShade(logFailure, text);
+    } catch (...) {
+    }
+}
+
 // Runs with every other thread stopped: loads only.
 bool noDrawInFlight(void*) {
     for (const DrawSlot& slot : drawSlots) {
@@ -121,27 +151,43 @@ void STDMETHODCALLTYPE drawIndexedDetour(ID3D11DeviceContext* context, UINT inde
 }
 
 void Kivren::installInterception() {
-    if (captureMethodTable(renderTypeDirect3D11) != MethodTableStatus::Success ||
-        capturedRenderType == renderTypeNone)
+    std::int32_t deviceResult = 0;
+    const MethodTableStatus captured = captureMethodTable(RenderType::Direct3D11, &deviceResult);
+    if (captured != MethodTableStatus::Success || capturedRenderType == RenderType::None) {
+        // A process without d3d11 (a game on another interface, a test
+        // program) has no draw to intercept: that is no failure.
+        if (captured != MethodTableStatus::ModuleNotFound)
+            reportCaptureFailure(captured, deviceResult);
         return;
+    }
     void* target = methodTable[drawIndexedEntry];
     // A second load in the same process finds the target already known to
-    // the engine and leaves the draws alone.
-    if (createHook(target, reinterpret_cast<void*>(&drawIndexedDetour), &drawIndexedTrampoline) !=
-        HookOk)
+    // the engine (AlreadyCreated) and leaves the draws alone.
+    const hook::HookStatus created = hook::createHook(
+        target, reinterpret_cast<void*>(&drawIndexedDetour), &drawIndexedTrampoline);
+    if (created != hook::HookStatus::Ok) {
+        reportHookFailure("The ID pass cannot intercept draws: the hook on DrawIndexed was refused",
+                          created);
         return;
-    enableHook(target);
+    }
+    const hook::HookStatus enabled = hook::enableHook(target);
+    if (enabled != hook::HookStatus::Ok)
+        reportHookFailure("The ID pass cannot intercept draws: the hook on DrawIndexed could not "
+                          "be switched on",
+                          enabled);
 }
 
 void Kivren::removeInterception() {
-    releaseMethodTable();
+    const hook::HookStatus disabled = releaseMethodTable();
+    if (disabled != hook::HookStatus::Ok)
+        reportHookFailure("The hook on DrawIndexed could not be switched off", disabled);
     // Without a hook of this library's, no draw ever came in.
     if (drawIndexedTrampoline == nullptr)
         return;
     // No draw enters any more; let those inside leave. Waiting on the slots
     // first spares stopping every thread again and again while a draw runs.
-    while (!otherThreadsOutside(reinterpret_cast<const void*>(&drawIndexedDetour), noDrawInFlight,
-                                nullptr)) {
+    while (!hook::otherThreadsOutside(reinterpret_cast<const void*>(&drawIndexedDetour),
+                                      noDrawInFlight, nullptr)) {
         while (!noDrawInFlight(nullptr))
             std::this_thread::yield();
         std::this_thread::yield();

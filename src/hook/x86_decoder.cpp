@@ -1,8 +1,10 @@
-#include "x86_decoder.h"
+#include "hook/x86_decoder.h"
+
+#include "hook/x86_opcode_tables.h"
 
 #include <cstring>
 
-#include "x86_opcode_tables.h"
+namespace hook {
 
 namespace {
 
@@ -467,3 +469,5 @@ DecodeStatus decodeInstruction(const uint8_t* code, size_t available, DecodedIns
     out.length = static_cast<uint8_t>(in.pos());
     return DecodeStatus::Ok;
 }
+
+} // namespace hook

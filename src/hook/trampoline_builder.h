@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace hook {
+
 inline constexpr size_t trampolineSlotSize = 64;
 inline constexpr size_t maxTrampolineCode = 50; // a slot less the relay's absolute jump
 inline constexpr size_t maxMovedInstructions = 8;
@@ -44,3 +46,5 @@ size_t writeAbsoluteConditionalJump(uint8_t* out, uint8_t condition, uint64_t to
 // Padding as compilers and linkers lay it between functions: all equal, and
 // one of 00, 90 (NOP) or CC (INT3). An empty range is padding.
 bool isPadding(const uint8_t* bytes, size_t count);
+
+} // namespace hook

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace hook {
+
 enum class ImmKind : uint8_t {
     None,
     Ib,   // 8-bit
@@ -44,3 +46,5 @@ bool isValid0F3A(uint8_t opcode);
 
 // VEX and EVEX map 1 (0F) opcodes that carry an 8-bit immediate.
 bool vexMap1HasImm8(uint8_t opcode);
+
+} // namespace hook

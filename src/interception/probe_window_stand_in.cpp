@@ -1,7 +1,7 @@
 // Here the swap chain of the stand-in d3d11 module draws nowhere, so the
 // window is only a token that it is handed; the module is the stand-in's
 // shared library, found only if the program has loaded it.
-#include "idpass/probe_window.h"
+#include "interception/probe_window.h"
 
 #include <dlfcn.h>
 

@@ -4,9 +4,11 @@
 // holds its header; a free slot begins with a pointer to the next free one.
 // Callers hold hookLock.
 
+#include "hook/hook_engine.h"
+
 #include <cstdint>
 
-#include "hook_engine.h"
+namespace hook {
 
 inline constexpr uintptr_t trampolineBlockSize = 4096;
 inline constexpr uintptr_t maxSlotDistance = 0x40000000;
@@ -19,7 +21,9 @@ struct TrampolineBlock {
 
 extern TrampolineBlock* trampolineBlocks; // newest first
 
-// HookMemoryAlloc when no block can be had near `origin`, HookMemoryProtect
+// HookStatus::MemoryAlloc when no block can be had near `origin`, HookStatus::MemoryProtect
 // when the block that should serve cannot be written.
 HookStatus takeTrampolineSlot(uintptr_t origin, uint8_t*& slot);
 void giveTrampolineSlotBack(uint8_t* slot);
+
+} // namespace hook

@@ -1,4 +1,4 @@
-#include "idpass/probe_window.h"
+#include "interception/probe_window.h"
 
 #include <windows.h>
 

@@ -1,11 +1,13 @@
 #pragma once
-// What the hook engine needs from the operating system: address-space
-// queries, near allocation, a private heap, page protection around code
-// writes, and stopping the other threads of the process. One implementation
-// per platform (hook_platform_win32.cpp, hook_platform_posix.cpp).
+// What the hook engine needs from the operating system's memory manager:
+// address-space queries, allocation at a chosen address, a private heap, and
+// page protection around code writes. memory_win32.cpp and memory_posix.cpp
+// implement it.
 
 #include <cstddef>
 #include <cstdint>
+
+namespace hook {
 
 struct MemoryRegion {
     uintptr_t base = 0;
@@ -22,6 +24,17 @@ struct AddressLimits {
     uintptr_t granularity = 0; // alignment of allocations
 };
 
+// x86-64's page, the unit of every protection change.
+inline constexpr uintptr_t pageSize = 4096;
+
+// Allocation and page boundaries; `alignment` need not be a power of two.
+constexpr uintptr_t alignDown(uintptr_t value, uintptr_t alignment) {
+    return value / alignment * alignment;
+}
+constexpr uintptr_t alignUp(uintptr_t value, uintptr_t alignment) {
+    return (value + alignment - 1) / alignment * alignment;
+}
+
 AddressLimits addressLimits();
 bool queryRegion(uintptr_t address, MemoryRegion& region);
 bool isExecutableAddress(uintptr_t address);
@@ -37,9 +50,6 @@ void* heapAllocate(void* heap, size_t size);
 void* heapReallocate(void* heap, void* memory, size_t size);
 void heapFree(void* heap, void* memory);
 
-// Installs what stopping threads needs; runs once, from initHookEngine.
-bool prepareThreadFreezing();
-
 // A write of code into at most two pages. prepareCodeWrite gathers what the
 // write needs while other threads still run; openCodeWrite makes every page
 // writable or, failing that, leaves every page as it was; closeCodeWrite puts
@@ -52,28 +62,20 @@ struct CodeWrite {
     uint32_t oldProtection[2] = {};
 };
 
+// The pages of the write, the same on every platform; false when the write
+// is empty or spans more than two pages.
+inline bool spanCodeWrite(uintptr_t address, size_t size, CodeWrite& write) {
+    write = CodeWrite{};
+    write.address = address;
+    write.size = size;
+    write.firstPage = alignDown(address, pageSize);
+    write.pageCount = static_cast<uint32_t>(
+        (alignDown(address + size - 1, pageSize) - write.firstPage) / pageSize + 1);
+    return size != 0 && write.pageCount <= 2;
+}
+
 bool prepareCodeWrite(uintptr_t address, size_t size, CodeWrite& write);
 bool openCodeWrite(CodeWrite& write);
 void closeCodeWrite(const CodeWrite& write);
 
-// The other threads of the process, stopped. Each item identifies a stopped
-// thread to the platform; 0 marks one that could not be stopped and was left
-// running. Everything that allocates or reads system files happens in
-// freezeOtherThreads before the first thread stops; between freezing and
-// thawing, the platform makes system calls only.
-struct ThreadList {
-    uintptr_t* items = nullptr;
-    uint32_t count = 0;
-    uint32_t capacity = 0;
-};
-
-// Moves a stopped thread's instruction pointer; true when it changed `ip`.
-// Runs while threads are stopped, so it must not allocate or lock.
-using InstructionPointerMover = bool (*)(uintptr_t& ip, void* context);
-
-void freezeOtherThreads(void* heap, ThreadList& threads);
-void moveInstructionPointers(const ThreadList& threads, InstructionPointerMover mover,
-                             void* context);
-void thawOtherThreads(void* heap, ThreadList& threads);
-
-void sleepMilliseconds(uint32_t milliseconds);
+} // namespace hook

@@ -1,8 +1,10 @@
-#include "trampoline_builder.h"
+#include "hook/trampoline_builder.h"
+
+#include "hook/x86_decoder.h"
 
 #include <cstring>
 
-#include "x86_decoder.h"
+namespace hook {
 
 namespace {
 
@@ -192,3 +194,5 @@ bool buildTrampoline(const TrampolineSource& source, Trampoline& out) {
     out.size = newPos + writeAbsoluteJump(out.bytes + newPos, source.detour);
     return true;
 }
+
+} // namespace hook

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace hook {
+
 enum class OpcodeMap : uint8_t {
     Primary,  // one-byte opcodes
     Map0F,    // 0F xx
@@ -62,3 +64,5 @@ struct DecodedInstruction {
 
 // Decodes one instruction from `code`, which holds `available` readable bytes.
 DecodeStatus decodeInstruction(const uint8_t* code, size_t available, DecodedInstruction& out);
+
+} // namespace hook

@@ -1,4 +1,6 @@
-#include "x86_opcode_tables.h"
+#include "hook/x86_opcode_tables.h"
+
+namespace hook {
 
 namespace {
 
@@ -151,3 +153,5 @@ bool isValid0F3A(uint8_t opcode) {
 bool vexMap1HasImm8(uint8_t opcode) {
     return inRanges(opcode, vexImm8Map1);
 }
+
+} // namespace hook

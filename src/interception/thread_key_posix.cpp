@@ -1,4 +1,4 @@
-#include "idpass/thread_key.h"
+#include "interception/thread_key.h"
 
 // The thread pointer (fs base), which the C library points at the thread's
 // own control block.
