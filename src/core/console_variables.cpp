@@ -1,4 +1,4 @@
-// The ten console variables and the handler that keeps settings.cfg current.
+// The console variables and the handler that keeps settings.cfg current.
 #include "core/host_guard.h"
 #include "core/kivren.h"
 #include "core/settings_file.h"

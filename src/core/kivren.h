@@ -9,9 +9,9 @@
 
 #include "bakkesmod/plugin/PluginSettingsWindow.h"
 #include "bakkesmod/plugin/bakkesmodplugin.h"
-#include "core/text_settings.h"
 #include "bakkesmod/wrappers/canvaswrapper.h"
-#include "idpass/mesh_key.h"
+#include "core/text_settings.h"
+#include "formats/mesh_key.h"
 #include "recording/frame_queue.h"
 #include "recording/recording_types.h"
 

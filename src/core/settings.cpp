@@ -2,9 +2,12 @@
 // executable, kept as a three-line console script in the host's data folder.
 #include "core/kivren.h"
 #include "core/settings_file.h"
+#include "system/path_text.h"
+#include "system/system_error_text.h"
 
 #include <fmt/format.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -23,15 +26,10 @@ fs::path settingsFolder(GameWrapper& game) {
     return game.GetDataFolder() / "Kivren";
 }
 
-std::string displayPath(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 std::string fileSystemFailure(const char* operation, const fs::path& path,
-                              const std::error_code& error) {
+                              const std::string& reason) {
     return fmt::format("Kivren settings: {} failed for \"{}\": {}", operation, displayPath(path),
-                       error.message());
+                       reason);
 }
 
 } // namespace
@@ -42,7 +40,7 @@ void Kivren::saveSettings() {
     std::error_code error;
     fs::create_directories(folder, error);
     if (error) {
-        consoleLine(fileSystemFailure("create_directories", folder, error));
+        consoleLine(fileSystemFailure("create_directories", folder, errorCodeText(error)));
         return;
     }
     std::string content;
@@ -61,10 +59,18 @@ void Kivren::saveSettings() {
         }
         content += settingsLine(persistedSettings[i], savedSettingValues[i]) + lineEnd;
     }
-    std::ofstream file(folder / "settings.cfg", std::ios::out | std::ios::trunc | std::ios::binary);
-    if (!file.is_open())
+    const fs::path path = folder / "settings.cfg";
+    errno = 0;
+    std::ofstream file(path, std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!file.is_open()) {
+        consoleLine(fileSystemFailure("open", path, errnoText(errno)));
         return;
+    }
+    errno = 0;
     file << content;
+    file.close();
+    if (file.fail())
+        consoleLine(fileSystemFailure("write", path, errnoText(errno)));
 }
 
 void Kivren::loadSettings() {
@@ -72,7 +78,7 @@ void Kivren::loadSettings() {
     std::error_code error;
     const bool exists = fs::exists(path, error);
     if (error) {
-        consoleLine(fileSystemFailure("exists", path, error));
+        consoleLine(fileSystemFailure("exists", path, errorCodeText(error)));
         return;
     }
     if (!exists)

@@ -8,9 +8,11 @@ namespace {
 using SetClipboardText = void (*)(const char* text);
 } // namespace
 
-void copyToClipboard(const std::string& text) noexcept {
+ClipboardFailure copyToClipboard(const std::string& text) noexcept {
+    // A program that offers no clipboard has nothing to fail at.
     auto set =
         reinterpret_cast<SetClipboardText>(dlsym(RTLD_DEFAULT, "KivrenHostSetClipboardText"));
     if (set)
         set(text.c_str());
+    return {};
 }

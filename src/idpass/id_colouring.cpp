@@ -5,8 +5,8 @@
 // through shaderMutex, debugMutex and idPassMutex, always taken in that order.
 #include "core/kivren.h"
 
+#include "formats/mesh_identity.h"
 #include "idpass/flat_shader.h"
-#include "idpass/mesh_identity.h"
 
 #include <d3d11.h>
 

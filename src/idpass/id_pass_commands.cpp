@@ -5,6 +5,8 @@
 
 #include "idpass/clipboard.h"
 #include "idpass/command_words.h"
+#include "system/path_text.h"
+#include "system/system_error_text.h"
 
 #include <fmt/format.h>
 
@@ -45,16 +47,6 @@ const MeshKey& stepFrom(const KeySet& keys, const MeshKey& selected, bool forwar
     return *before;
 }
 
-std::string displayPath(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-// The C library's errno after a failed stream operation, in words.
-std::string errnoMessage(int code) {
-    return code ? std::generic_category().message(code) : std::string("unknown error");
-}
-
 // The file is CR LF on every system: what a Windows text-mode stream writes,
 // and what the host's exec reads anywhere.
 void appendWithCrLf(std::string& out, std::string_view text) {
@@ -86,7 +78,10 @@ void Kivren::stepDebugModel(bool forward) {
         return;
     }
     consoleLine(fmt::format("[debug_models] {:x}", *selected));
-    copyToClipboard(fmt::format("{:x}", *selected));
+    const ClipboardFailure copy = copyToClipboard(fmt::format("{:x}", *selected));
+    if (copy.call)
+        consoleLine(fmt::format("{}: the hash is not on the clipboard: {} failed ({})", command,
+                                copy.call, systemErrorText(copy.systemError)));
 }
 
 void Kivren::addSelectedMesh() {
@@ -138,21 +133,21 @@ void Kivren::saveIdPass(const std::string& name) {
     std::error_code error;
     fs::create_directory(folder, error);
     if (error) {
-        failure("create_directory", folder, error.message());
+        failure("create_directory", folder, errorCodeText(error));
         return;
     }
     const fs::path path = folder / (name + ".cfg");
     errno = 0;
     std::ofstream file(path, std::ios::out | std::ios::trunc | std::ios::binary);
     if (!file.is_open()) {
-        failure("open", path, errnoMessage(errno));
+        failure("open", path, errnoText(errno));
         return;
     }
     errno = 0;
     file.write(content.data(), static_cast<std::streamsize>(content.size()));
     file.close();
     if (file.fail())
-        failure("write", path, errnoMessage(errno));
+        failure("write", path, errnoText(errno));
 }
 
 void Kivren::setHighlightFromWord(const std::string& word) {

@@ -7,6 +7,7 @@
 #include "core/reshade_log.h"
 #include "recording/encoder_error_output.h"
 #include "recording/encoder_process.h"
+#include "system/system_error_text.h"
 
 #include <fmt/format.h>
 
@@ -244,6 +245,6 @@ std::string Kivren::removeEmptyOutput(PassKind pass) {
         return "it left no file";
     std::filesystem::remove(file, error);
     return error ? fmt::format("its empty file {} could not be removed ({})", encoder.outputPath,
-                               error.message())
+                               errorCodeText(error))
                  : fmt::format("its empty file {} was removed", encoder.outputPath);
 }

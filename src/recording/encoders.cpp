@@ -5,10 +5,11 @@
 // dropped and the others go on.
 #include "core/kivren.h"
 #include "core/reshade_log.h"
-#include "recording/command_line.h"
+#include "formats/encoder_command_line.h"
 #include "recording/encoder_error_output.h"
 #include "recording/encoder_process.h"
 #include "recording/frame_packing.h"
+#include "system/system_error_text.h"
 
 #include <fmt/format.h>
 
@@ -51,14 +52,17 @@ bool Kivren::launchEncoder(const std::string& ffmpeg, const std::string& outputP
     const std::string commandLine = encoderCommandLine(ffmpeg, pixelFormat, frameWidth, frameHeight,
                                                        *videoFps, outputPath, proRes4444);
     const ChildLaunch child = startChildProcess(commandLine);
-    if (child.failure == ChildLaunch::Failure::pipe) {
-        logToReShade(logFailure, "[Kivren] CreatePipe failed");
+    if (child.failure == ChildLaunch::Failure::Pipe) {
+        logToReShade(logFailure, fmt::format("[Kivren] CreatePipe failed ({})",
+                                             systemErrorText(child.systemError)));
         return false;
     }
-    if (child.failure == ChildLaunch::Failure::process) {
-        logToReShade(logFailure, fmt::format("[Kivren] FFmpeg launch failed ({}). Check "
-                                             "ffmpeg.exe is on PATH or set kivren_ffmpeg_path.",
-                                             child.systemError));
+    if (child.failure == ChildLaunch::Failure::Process) {
+        logToReShade(logFailure,
+                     fmt::format("[Kivren] FFmpeg launch failed ({}). Check "
+                                 "ffmpeg.exe is on PATH or set kivren_ffmpeg_path. "
+                                 "({})",
+                                 child.systemError, systemErrorText(child.systemError)));
         return false;
     }
     EncoderProcess& encoder = encoders[passIndex(pass)];

@@ -4,13 +4,15 @@
 // except at unload, where it makes sure that no recording outlives the object.
 #include "core/kivren.h"
 #include "core/reshade_log.h"
-#include "recording/command_line.h"
+#include "formats/encoder_command_line.h"
 #include "recording/custom_pass_manifest.h"
 #include "recording/encoder_process.h"
 #include "recording/session_rules.h"
+#include "system/system_error_text.h"
 
 #include <fmt/format.h>
 
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -205,10 +207,12 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
             frameDataPath = joinPath(settings.path, take + ".txt");
             frameDataFile.close();
             frameDataFile.clear();
+            errno = 0;
             frameDataFile.open(frameDataPath, std::ios::out | std::ios::trunc | std::ios::binary);
             if (!frameDataFile.is_open())
-                logToReShade(logFailure, fmt::format("[Kivren] Cannot open the frame data file {}",
-                                                     frameDataPath));
+                logToReShade(logFailure,
+                             fmt::format("[Kivren] Cannot open the frame data file {} ({})",
+                                         frameDataPath, errnoText(errno)));
         }
 
         const api::format format = backBufferDesc.texture.format;

@@ -1,6 +1,7 @@
 // The frame data record: the worked examples byte for byte, whatever the
 // process's locale, and sampleFrame's handling of a missing replay part.
 #include "core/kivren.h"
+#include "formats/frame_data_writer.h"
 #include "framedata/frame_record.h"
 #include "scratch_folder.h"
 #include "sdk_handles.h"
@@ -32,7 +33,7 @@ protected:
 
     static std::string quat(int pitch, int yaw, int roll) {
         std::ostringstream out;
-        writeRotationQuat(out, Rotator{pitch, yaw, roll});
+        writeRotationQuat(out, FrameRotation{pitch, yaw, roll});
         return out.str();
     }
     static std::string number(float value) {

@@ -1,6 +1,6 @@
 // The per-draw decision through the stand-in context: which shader ends
 // bound, which meshes are remembered, and the first replay draw.
-#include "idpass/mesh_identity.h"
+#include "formats/mesh_identity.h"
 #include "plugin_rig.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // saving, running a saved file again, the highlight colour, and the answers
 // to words that cannot be used. The word counts are checked through the
 // built plugin (core/lifecycle_test.cpp).
+#include "formats/mesh_identity.h"
 #include "host_clipboard.h"
-#include "idpass/mesh_identity.h"
 #include "plugin_rig.h"
 
 #include <fstream>

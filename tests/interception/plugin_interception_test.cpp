@@ -4,7 +4,7 @@
 // selected debug model come out in their flat colours, and after the unload
 // the game's code and colours are its own again.
 #include "drawing_game.h"
-#include "idpass/mesh_identity.h"
+#include "formats/mesh_identity.h"
 #include "loaded_plugin.h"
 
 #include <fmt/format.h>

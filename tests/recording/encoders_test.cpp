@@ -3,10 +3,11 @@
 // line, every byte in order, and every way a child can fail is reported once
 // for its pass while the other passes go on.
 #include "core/kivren.h"
+#include "formats/encoder_command_line.h"
 #include "plugin_library.h"
-#include "recording/command_line.h"
 #include "reshade_module.h"
 #include "scratch_folder.h"
+#include "system/system_error_text.h"
 
 #include <gtest/gtest.h>
 
@@ -147,7 +148,8 @@ TEST_F(EncoderPipeline, MissingExecutableIsReportedWithTheSystemsCode) {
         EXPECT_EQ(plugin->encoders[0].process, noProcess);
     }
     const std::string expected = "[Kivren] FFmpeg launch failed (2). Check ffmpeg.exe is on PATH "
-                                 "or set kivren_ffmpeg_path.";
+                                 "or set kivren_ffmpeg_path. (" +
+                                 systemErrorText(2) + ")";
     EXPECT_EQ(failures(), (std::vector<std::string>{expected, expected}));
 }
 

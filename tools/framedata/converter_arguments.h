@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-struct CommandLine {
+struct ConverterArguments {
     std::filesystem::path input;
     std::filesystem::path json; // an empty path: not wanted
     std::filesystem::path chan;
@@ -23,7 +23,7 @@ struct CommandLine {
 };
 
 // args excludes the program's name.
-bool parseCommandLine(std::span<const std::string_view> args, CommandLine& line,
-                      std::string& error);
+bool parseConverterArguments(std::span<const std::string_view> args, ConverterArguments& line,
+                             std::string& error);
 
 std::string_view helpText();

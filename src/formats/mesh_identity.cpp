@@ -1,5 +1,5 @@
 // Mesh hashes, the exclusion rule and the automatic colours.
-#include "idpass/mesh_identity.h"
+#include "formats/mesh_identity.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "command_line.h"
+#include "converter_arguments.h"
 
 #include <charconv>
 #include <optional>
@@ -82,7 +82,7 @@ std::optional<double> parseAspect(std::string_view text) {
 
 class Parser {
 public:
-    Parser(std::span<const std::string_view> args, CommandLine& line, std::string& error)
+    Parser(std::span<const std::string_view> args, ConverterArguments& line, std::string& error)
         : args_(args), line_(line), error_(error) {}
 
     bool run() {
@@ -206,13 +206,13 @@ private:
         if (name_ == "--sensor-height")
             return number(c.sensorHeight, 0.0, 1000.0);
         if (name_ == "--units")
-            return choice(c.unit, {{"m", LengthUnit::metre}, {"cm", LengthUnit::centimetre}});
+            return choice(c.unit, {{"m", LengthUnit::Metre}, {"cm", LengthUnit::Centimetre}});
         if (name_ == "--axes")
-            return choice(c.axes, {{"z-up", Axes::zUp}, {"y-up", Axes::yUp}});
+            return choice(c.axes, {{"z-up", Axes::ZUp}, {"y-up", Axes::YUp}});
         if (name_ == "--sensor-fit")
-            return choice(c.sensorFit, {{"auto", SensorFit::automatic},
-                                        {"horizontal", SensorFit::horizontal},
-                                        {"vertical", SensorFit::vertical}});
+            return choice(c.sensorFit, {{"auto", SensorFit::Automatic},
+                                        {"horizontal", SensorFit::Horizontal},
+                                        {"vertical", SensorFit::Vertical}});
         if (name_ == "--start-frame") {
             const auto text = value();
             if (!text)
@@ -275,7 +275,7 @@ private:
     }
 
     std::span<const std::string_view> args_;
-    CommandLine& line_;
+    ConverterArguments& line_;
     std::string& error_;
     std::size_t next_ = 0;
     bool positionalOnly_ = false;
@@ -285,8 +285,8 @@ private:
 
 } // namespace
 
-bool parseCommandLine(std::span<const std::string_view> args, CommandLine& line,
-                      std::string& error) {
-    line = CommandLine{};
+bool parseConverterArguments(std::span<const std::string_view> args, ConverterArguments& line,
+                             std::string& error) {
+    line = ConverterArguments{};
     return Parser(args, line, error).run();
 }

@@ -1,4 +1,4 @@
-#include "recording/command_line.h"
+#include "formats/encoder_command_line.h"
 
 #include <fmt/format.h>
 

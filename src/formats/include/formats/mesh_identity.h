@@ -2,7 +2,7 @@
 // What the plugin derives from a mesh's identity alone: whether its draws
 // take part at all, and the colour it gets in the ID pass by default.
 
-#include "idpass/mesh_key.h"
+#include "formats/mesh_key.h"
 
 // Draws that are left alone: not remembered, not highlighted, not coloured.
 bool isExcludedDraw(const MeshKey& key) noexcept;
