@@ -27,11 +27,11 @@ PluginCounters readPluginCounters(SimHost& host) {
     // The session's counters change only inside ReShade's events, which run
     // on this same thread between frames.
     counters.processed = plugin->frameCount;
-    std::lock_guard lock(plugin->queueMutex);
-    counters.queueDepth = plugin->frameQueue.size();
+    const EncoderSet& encoders = plugin->encoderSet();
+    counters.queueDepth = encoders.queuedFrames();
     for (std::size_t pass = 0; pass < counters.due.size(); ++pass) {
-        counters.due[pass] = plugin->encoders[pass].framesDue;
-        counters.written[pass] = plugin->encoders[pass].framesWritten;
+        counters.due[pass] = encoders.framesDue(static_cast<PassKind>(pass));
+        counters.written[pass] = encoders.framesWritten(static_cast<PassKind>(pass));
     }
     return counters;
 }

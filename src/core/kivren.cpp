@@ -9,18 +9,8 @@
 
 Kivren::Kivren() = default;
 
-Kivren::~Kivren() {
-    // A writer still running here would terminate the process when its thread
-    // object goes; end it after it has written what is queued.
-    if (writerThread.joinable()) {
-        {
-            std::lock_guard lock(queueMutex);
-            writerRunning.store(false);
-        }
-        queueReady.notify_all();
-        writerThread.join();
-    }
-}
+// The encoders end their writer themselves, after it has written what is queued.
+Kivren::~Kivren() = default;
 
 void reportHostCallFailure(Kivren& plugin, const char* what, const char* reason) noexcept {
     try {

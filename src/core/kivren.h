@@ -9,10 +9,10 @@
 
 #include "bakkesmod/plugin/PluginSettingsWindow.h"
 #include "bakkesmod/plugin/bakkesmodplugin.h"
-#include "core/text_settings.h"
 #include "bakkesmod/wrappers/canvaswrapper.h"
+#include "core/text_settings.h"
 #include "idpass/mesh_key.h"
-#include "recording/frame_queue.h"
+#include "recording/encoder_set.h"
 #include "recording/recording_types.h"
 
 #include <reshade_api.hpp>
@@ -112,41 +112,12 @@ public:
     std::uint32_t frameHeight = 0;
     std::ofstream frameDataFile;
     std::int64_t recordingStart = 0; // steady clock, nanoseconds
-    std::array<EncoderProcess, passCount> encoders{};
     std::int32_t frameCount = 0;
     std::atomic<std::int32_t> measuredFps{0};
     std::int64_t lastFrameTime = 0; // steady clock, nanoseconds
     std::string customPixelFormat = "bgra";
     std::string frameDataPath;
-    std::deque<PendingFrame> frameQueue;
-    std::mutex queueMutex;
-    std::condition_variable queueReady;
-    std::thread writerThread;
-    std::atomic<bool> writerRunning{false};
-    bool writerFinished = false; // under queueMutex
-    WriterActivity writerActivity;
-    // Set, once per recording, for a pass whose encoder stopped taking data.
-    std::array<std::atomic<bool>, passCount> passStalled{};
-    std::atomic<std::int64_t> stallDeclaredAt{0}; // steady clock, nanoseconds
     std::array<reshade::api::resource_view, 3> passTextureViews{};
-
-    // Queued frames may hold this many bytes before the render thread waits
-    // for the writer: about one second of all four passes at 1080p and 30 fps.
-    std::size_t frameQueueBudget = std::size_t{1920} * 1080 * 4 * passCount * 30;
-    // How long the render thread (or the stop) waits for a writer that makes
-    // no progress before the encoder it writes to counts as stalled. 2 s is
-    // far beyond any pause of a working FFmpeg, which takes a frame in
-    // milliseconds, and the render thread only starts waiting once the
-    // queue holds its budget: a stalled game hitches once, for 2 s. An
-    // encoder's first frame waits for FFmpeg to start, which a virus
-    // scanner looking at a freshly downloaded ffmpeg.exe can stretch to
-    // seconds: it gets 10 s.
-    StallLimits stallLimits{2'000'000'000, 10'000'000'000};
-    // After its input has ended, FFmpeg finishes its file (with +faststart
-    // it rewrites the whole file), which takes as long as the disk needs; a
-    // child that does nothing at all (no processor time, no reads or
-    // writes) for this long is stuck, and is ended.
-    std::int64_t encoderIdleLimit = 5'000'000'000;
 
     // Held by the ReShade events for their whole run and by the unload's stop.
     static std::mutex& sessionMutex();
@@ -155,21 +126,6 @@ public:
     // Without a runtime (at unload) the GPU is left alone.
     void stopRecording(reshade::api::effect_runtime* runtime);
     void stopRecordingForUnload();
-    bool launchEncoder(const std::string& ffmpeg, const std::string& outputPath,
-                       const std::string& pixelFormat, PassKind pass);
-    void enqueueFrame(const std::uint8_t* data, std::uint32_t rowPitch, std::uint32_t mappedRows,
-                      std::uint32_t mappedRowBytes, PassKind pass, RowOrder rowOrder);
-    bool startWriter();
-    void writerLoop();
-    void writeFrame(PendingFrame& frame);
-    // The pass whose encoder the writer is stuck on is dropped: its queued
-    // frames go, its child is ended, one line says so. False when the writer
-    // is stuck on no pass that is still running.
-    bool declareStalledPass();
-    void closeEncoders();
-    void waitForWriter();
-    void endEncoders();
-    std::string removeEmptyOutput(PassKind pass);
     static void findPassTextures(reshade::api::effect_runtime* runtime,
                                  reshade::api::effect_texture_variable variable, void* context);
     void lookUpPassTextures(reshade::api::effect_runtime* runtime);
@@ -232,7 +188,14 @@ public:
     // Writes one line into the host's console (no prefix).
     void consoleLine(const std::string& text);
 
+    // For whoever shows a recording's progress, and for tests that shorten
+    // the encoders' limits between recordings.
+    const EncoderSet& encoderSet() const { return encoders_; }
+    void setEncoderLimits(const EncoderLimits& limits) { encoders_.setLimits(limits); }
+
 private:
+    EncoderSet encoders_;
+
     void installInterception();
     void removeInterception();
     void releaseGraphicsObjects();

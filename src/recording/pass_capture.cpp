@@ -160,18 +160,17 @@ void Kivren::copyPassTexture(api::device* device, api::command_list* list, api::
 
 void Kivren::readBackPass(api::device* device, api::resource readback, PassKind pass,
                           RowOrder rowOrder) {
-    EncoderProcess& encoder = encoders[passIndex(pass)];
-    if (readback.handle == 0 || encoder.pipe == invalidPipe || passStalled[passIndex(pass)].load())
+    if (readback.handle == 0 || !encoders_.accepts(pass))
         return;
     // Due whether or not the mapping works: the stop reports frames that never arrived.
-    ++encoder.framesDue;
+    encoders_.countDue(pass);
     api::subresource_data mapped{};
     if (!device->map_texture_region(readback, 0, nullptr, api::map_access::read_only, &mapped))
         return;
     const Unmap unmap{device, readback};
     const api::resource_desc desc = device->get_resource_desc(readback);
-    enqueueFrame(static_cast<const std::uint8_t*>(mapped.data), mapped.row_pitch,
-                 desc.texture.height, desc.texture.width * 4, pass, rowOrder);
+    encoders_.enqueueFrame(static_cast<const std::uint8_t*>(mapped.data), mapped.row_pitch,
+                           desc.texture.height, desc.texture.width * 4, pass, rowOrder);
 }
 
 void Kivren::captureCustomPass(api::effect_runtime* runtime, api::resource_view rtv) {
@@ -179,16 +178,14 @@ void Kivren::captureCustomPass(api::effect_runtime* runtime, api::resource_view 
     if (!recordRequested.load() || !*recordCustomPass || !customTurn || frameCount == 0)
         return;
     constexpr auto custom = passIndex(PassKind::Custom);
-    EncoderProcess& encoder = encoders[custom];
     const api::resource readback = readbackTextures[custom];
-    if (readback.handle == 0 || encoder.pipe == invalidPipe || passStalled[custom].load())
+    if (readback.handle == 0 || !encoders_.accepts(PassKind::Custom))
         return;
     // A turn lasts until the next processed frame, which may be several
     // presented frames away; one Custom frame per turn keeps the Custom video
     // in step with Main. frameCount stays the same for the whole turn.
-    if (encoder.capturedTurn == frameCount)
+    if (!encoders_.claimTurn(PassKind::Custom, frameCount))
         return;
-    encoder.capturedTurn = frameCount;
 
     api::device* device = runtime->get_device();
     api::command_queue* queue = runtime->get_command_queue();

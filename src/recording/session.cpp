@@ -194,12 +194,8 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
         runtime->get_screenshot_width_and_height(&frameWidth, &frameHeight);
         frameCount = 0;
         customTurn = false;
-        for (EncoderProcess& encoder : encoders)
-            encoder = EncoderProcess{};
-        for (std::atomic<bool>& stalled : passStalled)
-            stalled.store(false);
-        stallDeclaredAt.store(0);
         recordingStart = steadyNow();
+        encoders_.begin(frameWidth, frameHeight, recordingStart);
 
         if (*recordFrameData) {
             frameDataPath = joinPath(settings.path, take + ".txt");
@@ -227,13 +223,16 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
             if (!chosen[i])
                 continue;
             // A pass whose encoder does not start is not recorded; the others go on.
-            launchEncoder(settings.ffmpeg, joinPath(settings.path, take + takeFileSuffixes[i]),
-                          pass == PassKind::Custom ? customPixelFormat : "bgra", pass);
+            const bool custom = pass == PassKind::Custom;
+            encoders_.launch(settings.ffmpeg, joinPath(settings.path, take + takeFileSuffixes[i]),
+                             {custom ? customPixelFormat : "bgra", *videoFps,
+                              custom && recordCustomPass444 && *recordCustomPass444},
+                             pass);
         }
-        if (!startWriter())
+        if (!encoders_.startWriter())
             throw std::runtime_error("no writer thread");
     } catch (const std::exception& e) {
-        closeEncoders();
+        encoders_.close();
         frameDataFile.close();
         destroyReadbackTextures(*this, device);
         recordRequested.exchange(false);
@@ -265,7 +264,7 @@ void Kivren::stopRecording(api::effect_runtime* runtime) {
                                      frameDataPath));
         frameDataFile.clear();
     }
-    closeEncoders();
+    encoders_.close();
 
     const std::int64_t milliseconds = (steadyNow() - recordingStart) / 1'000'000;
     measuredFps.exchange(sessionRate(frameCount, milliseconds));
@@ -279,7 +278,7 @@ void Kivren::stopRecordingForUnload() {
     // The presenting thread ends the recording at its next frame, where the
     // GPU objects can be released too; give it a moment before doing it here.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (writerRunning.load() && std::chrono::steady_clock::now() < deadline)
+    while (encoders_.writerRunning() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     std::lock_guard session(sessionMutex());
     if (frameCount != 0)
