@@ -13,6 +13,7 @@
 #include "core/text_settings.h"
 #include "idpass/mesh_key.h"
 #include "recording/encoder_set.h"
+#include "recording/frame_data_log.h"
 #include "recording/recording_types.h"
 
 #include <reshade_api.hpp>
@@ -99,9 +100,6 @@ public:
     std::mutex settingsFileMutex;
     std::array<std::string, 3> savedSettingValues;
     std::array<std::string, 3> refusedSettingValues;
-    std::string frameRecord;
-    // Written on the host's game thread, copied on the presenting thread.
-    std::mutex frameRecordMutex;
     std::atomic<bool> recordRequested{false};
     bool customTurn = false;
     std::atomic<bool> inReplay{false};
@@ -110,13 +108,11 @@ public:
     std::array<reshade::api::resource, passCount> readbackTextures{};
     std::uint32_t frameWidth = 0;
     std::uint32_t frameHeight = 0;
-    std::ofstream frameDataFile;
     std::int64_t recordingStart = 0; // steady clock, nanoseconds
     std::int32_t frameCount = 0;
     std::atomic<std::int32_t> measuredFps{0};
     std::int64_t lastFrameTime = 0; // steady clock, nanoseconds
     std::string customPixelFormat = "bgra";
-    std::string frameDataPath;
     std::array<reshade::api::resource_view, 3> passTextureViews{};
 
     // Held by the ReShade events for their whole run and by the unload's stop.
@@ -195,6 +191,7 @@ public:
 
 private:
     EncoderSet encoders_;
+    FrameDataLog frameData_;
 
     void installInterception();
     void removeInterception();

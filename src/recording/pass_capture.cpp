@@ -136,16 +136,8 @@ void Kivren::capturePasses(api::effect_runtime* runtime) {
     if (normal)
         readBackPass(device, readbackTextures[normalPass], PassKind::Normal, RowOrder::reversed);
 
-    if (*recordFrameData) {
-        std::string record;
-        {
-            // The host thread replaces the record whole under the same lock.
-            std::lock_guard lock(frameRecordMutex);
-            record = frameRecord;
-        }
-        frameDataFile.write(record.data(), static_cast<std::streamsize>(record.size()));
-        frameDataFile.put('|');
-    }
+    if (*recordFrameData)
+        frameData_.writeEntry();
 }
 
 void Kivren::copyPassTexture(api::device* device, api::command_list* list, api::resource_view view,

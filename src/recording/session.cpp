@@ -198,13 +198,7 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
         encoders_.begin(frameWidth, frameHeight, recordingStart);
 
         if (*recordFrameData) {
-            frameDataPath = joinPath(settings.path, take + ".txt");
-            frameDataFile.close();
-            frameDataFile.clear();
-            frameDataFile.open(frameDataPath, std::ios::out | std::ios::trunc | std::ios::binary);
-            if (!frameDataFile.is_open())
-                logToReShade(logFailure, fmt::format("[Kivren] Cannot open the frame data file {}",
-                                                     frameDataPath));
+            frameData_.open(joinPath(settings.path, take + ".txt"));
         }
 
         const api::format format = backBufferDesc.texture.format;
@@ -233,7 +227,7 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
             throw std::runtime_error("no writer thread");
     } catch (const std::exception& e) {
         encoders_.close();
-        frameDataFile.close();
+        frameData_.abandon();
         destroyReadbackTextures(*this, device);
         recordRequested.exchange(false);
         logToReShade(logFailure, fmt::format("[Kivren] Recording could not start: {}", e.what()));
@@ -254,16 +248,7 @@ void Kivren::stopRecording(api::effect_runtime* runtime) {
         destroyReadbackTextures(*this, nullptr);
     }
     // Closed whatever kivren_frame_data says now: it may have changed since the start.
-    if (frameDataFile.is_open()) {
-        frameDataFile.close();
-        // A full disk fails the writes (or the last one, at the close).
-        if (frameDataFile.fail())
-            logToReShade(logFailure,
-                         fmt::format("[Kivren] The frame data file {} could not be written "
-                                     "completely (is the disk full?).",
-                                     frameDataPath));
-        frameDataFile.clear();
-    }
+    frameData_.close();
     encoders_.close();
 
     const std::int64_t milliseconds = (steadyNow() - recordingStart) / 1'000'000;
