@@ -27,22 +27,7 @@ void Kivren::consoleLine(const std::string& text) {
 
 void Kivren::onLoad() {
     guardHostCall(*this, "onLoad", [this] {
-        recordPath = std::make_shared<std::string>("C:\\Kivren");
-        recordName = std::make_shared<std::string>("video");
-        recordDepth = std::make_shared<bool>(true);
-        recordNormal = std::make_shared<bool>(false);
-        recordCustomPass = std::make_shared<bool>(false);
-        previewCustomPass = std::make_shared<bool>(false);
-        recordFrameData = std::make_shared<bool>(true);
-        debugModelsMode = std::make_shared<bool>(false);
-        videoFps = std::make_shared<std::int32_t>(30);
-        ffmpegPath = std::make_shared<std::string>("ffmpeg");
-        recordCustomPass444 = std::make_shared<bool>(false);
-        textSettings.publish(TextSetting::path, *recordPath);
-        textSettings.publish(TextSetting::name, *recordName);
-        textSettings.publish(TextSetting::ffmpeg, *ffmpegPath);
-        savedSettingValues = {*recordPath, *recordName, *ffmpegPath};
-        refusedSettingValues = {};
+        settings_.resetToDefaults();
 
         highlightColour = {1.0f, 0.0f, 1.0f};
 

@@ -10,7 +10,7 @@
 #include "bakkesmod/plugin/PluginSettingsWindow.h"
 #include "bakkesmod/plugin/bakkesmodplugin.h"
 #include "bakkesmod/wrappers/canvaswrapper.h"
-#include "core/text_settings.h"
+#include "core/plugin_settings.h"
 #include "idpass/mesh_key.h"
 #include "recording/encoder_set.h"
 #include "recording/frame_data_log.h"
@@ -79,27 +79,6 @@ public:
 
     // ---- Host and settings state --------------------------------------------
     std::atomic<bool> effectsEnabled{true};
-    // Bound to the console variables: the host writes them. The three text
-    // values are read only through textSettings, which their change handler
-    // keeps current; the others are single values read as they stand.
-    std::shared_ptr<std::string> recordPath;
-    std::shared_ptr<std::string> recordName;
-    std::shared_ptr<bool> recordDepth;
-    std::shared_ptr<bool> recordFrameData;
-    std::shared_ptr<bool> recordNormal;
-    std::shared_ptr<bool> recordCustomPass;
-    std::shared_ptr<bool> previewCustomPass;
-    std::shared_ptr<bool> debugModelsMode;
-    std::shared_ptr<std::int32_t> videoFps;
-    std::shared_ptr<std::string> ffmpegPath;
-    // The ID pass in ProRes 4444 (clean matte edges); off keeps every command line as it was.
-    std::shared_ptr<bool> recordCustomPass444;
-    TextSettings textSettings;
-    // settings.cfg: the values its lines hold, and the unsavable values the
-    // console was last told about (saves may come from two host threads).
-    std::mutex settingsFileMutex;
-    std::array<std::string, 3> savedSettingValues;
-    std::array<std::string, 3> refusedSettingValues;
     std::atomic<bool> recordRequested{false};
     bool customTurn = false;
     std::atomic<bool> inReplay{false};
@@ -187,9 +166,12 @@ public:
     // For whoever shows a recording's progress, and for tests that shorten
     // the encoders' limits between recordings.
     const EncoderSet& encoderSet() const { return encoders_; }
+    PluginSettings& settings() { return settings_; }
+    const PluginSettings& settings() const { return settings_; }
     void setEncoderLimits(const EncoderLimits& limits) { encoders_.setLimits(limits); }
 
 private:
+    PluginSettings settings_;
     EncoderSet encoders_;
     FrameDataLog frameData_;
 

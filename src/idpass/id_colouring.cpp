@@ -12,12 +12,6 @@
 
 namespace {
 
-// The console variables are bound before the interception is installed; a
-// missing one counts as off.
-bool isOn(const std::shared_ptr<bool>& setting) {
-    return setting && *setting;
-}
-
 UINT byteWidthOf(ID3D11Buffer* buffer) {
     D3D11_BUFFER_DESC desc{};
     buffer->GetDesc(&desc);
@@ -106,10 +100,10 @@ void Kivren::onDrawIndexed(ID3D11DeviceContext* context) {
         if (!highlightReady.load(std::memory_order_acquire))
             return;
 
-        const bool debug = isOn(debugModelsMode);
+        const bool debug = settings_.isOn(Switch::DebugModels);
         const bool recording = recordRequested.load(std::memory_order_relaxed);
-        const bool active = (isOn(recordCustomPass) && recording && customTurn) ||
-                            (isOn(previewCustomPass) && !recording);
+        const bool active = (settings_.isOn(Switch::CustomPass) && recording && customTurn) ||
+                            (settings_.isOn(Switch::CustomPassPreview) && !recording);
         if (!debug && !active)
             return;
 

@@ -34,7 +34,7 @@ void Kivren::lookUpPassTextures(api::effect_runtime* runtime) {
 // Said once per recording, at its start: a texture the effect lacks leaves
 // its pass's video unchanged from frame to frame.
 void Kivren::reportMissingTextures() const {
-    const bool chosen[] = {true, *recordDepth, *recordNormal};
+    const bool chosen[] = {true, settings_.isOn(Switch::Depth), settings_.isOn(Switch::Normal)};
     for (std::size_t i = 0; i < 3; ++i) {
         if (chosen[i] && passTextureViews[i].handle == 0)
             logToReShade(logFailure,
@@ -113,11 +113,11 @@ void Kivren::capturePasses(api::effect_runtime* runtime) {
         }
     }
     // This processed frame ends a Custom turn and captures nothing.
-    if (*recordCustomPass && customTurn)
+    if (settings_.isOn(Switch::CustomPass) && customTurn)
         return;
 
-    const bool depth = *recordDepth;
-    const bool normal = *recordNormal;
+    const bool depth = settings_.isOn(Switch::Depth);
+    const bool normal = settings_.isOn(Switch::Normal);
     constexpr auto main = passIndex(PassKind::Main);
     constexpr auto depthPass = passIndex(PassKind::Depth);
     constexpr auto normalPass = passIndex(PassKind::Normal);
@@ -136,7 +136,7 @@ void Kivren::capturePasses(api::effect_runtime* runtime) {
     if (normal)
         readBackPass(device, readbackTextures[normalPass], PassKind::Normal, RowOrder::reversed);
 
-    if (*recordFrameData)
+    if (settings_.isOn(Switch::FrameData))
         frameData_.writeEntry();
 }
 
@@ -167,7 +167,8 @@ void Kivren::readBackPass(api::device* device, api::resource readback, PassKind 
 
 void Kivren::captureCustomPass(api::effect_runtime* runtime, api::resource_view rtv) {
     std::lock_guard session(sessionMutex());
-    if (!recordRequested.load() || !*recordCustomPass || !customTurn || frameCount == 0)
+    if (!recordRequested.load() || !settings_.isOn(Switch::CustomPass) || !customTurn ||
+        frameCount == 0)
         return;
     constexpr auto custom = passIndex(PassKind::Custom);
     const api::resource readback = readbackTextures[custom];

@@ -47,7 +47,7 @@ void Kivren::processFrame(api::effect_runtime* runtime, api::resource_view rtv) 
 
     const std::int64_t now = steadyNow();
     if (frameCount > 0) {
-        const std::int64_t interval = 1'000'000 / std::max<std::int32_t>(*videoFps, 1);
+        const std::int64_t interval = 1'000'000 / std::max<std::int32_t>(settings_.fps(), 1);
         const std::int64_t elapsed = (now - lastFrameTime) / 1'000;
         if (elapsed < interval)
             return;
@@ -58,7 +58,7 @@ void Kivren::processFrame(api::effect_runtime* runtime, api::resource_view rtv) 
     // The frame counts as processed even when its capture throws: a session
     // left at frameCount 0 would be started a second time over the first.
     const auto finishFrame = [this] {
-        if (*recordCustomPass)
+        if (settings_.isOn(Switch::CustomPass))
             customTurn = !customTurn;
         ++frameCount;
     };
@@ -131,7 +131,7 @@ void writeCustomPassManifest(Kivren& k, const std::string& path, const std::stri
     manifest.take = take;
     manifest.srgbBackBuffer = backBufferFormat == api::format::r8g8b8a8_unorm_srgb ||
                               backBufferFormat == api::format::b8g8r8a8_unorm_srgb;
-    manifest.proRes4444 = k.recordCustomPass444 && *k.recordCustomPass444;
+    manifest.proRes4444 = k.settings().isOn(Switch::CustomPass444);
     {
         std::lock_guard lock(k.shaderMutex);
         manifest.highlight = k.highlightColour;
@@ -164,9 +164,9 @@ void destroyReadbackTextures(Kivren& k, api::device* device) {
 
 bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
                             api::resource backBuffer) {
-    const StartSettings settings{textSettings.value(TextSetting::path),
-                                 textSettings.value(TextSetting::name),
-                                 textSettings.value(TextSetting::ffmpeg)};
+    const StartSettings settings{settings_.text(TextSetting::Path),
+                                 settings_.text(TextSetting::Name),
+                                 settings_.text(TextSetting::Ffmpeg)};
     const std::string take = settingsAllowStart(settings) ? chooseTakeName(settings) : "";
     if (take.empty()) {
         recordRequested.exchange(false);
@@ -197,7 +197,7 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
         recordingStart = steadyNow();
         encoders_.begin(frameWidth, frameHeight, recordingStart);
 
-        if (*recordFrameData) {
+        if (settings_.isOn(Switch::FrameData)) {
             frameData_.open(joinPath(settings.path, take + ".txt"));
         }
 
@@ -207,11 +207,12 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
                 ? "rgba"
                 : "bgra";
 
-        if (*recordCustomPass)
+        if (settings_.isOn(Switch::CustomPass))
             writeCustomPassManifest(*this, joinPath(settings.path, take + customPassManifestSuffix),
                                     take, format);
 
-        const bool chosen[] = {true, *recordDepth, *recordNormal, *recordCustomPass};
+        const bool chosen[] = {true, settings_.isOn(Switch::Depth), settings_.isOn(Switch::Normal),
+                               settings_.isOn(Switch::CustomPass)};
         for (int i = 0; i < passCount; ++i) {
             const PassKind pass = static_cast<PassKind>(i);
             if (!chosen[i])
@@ -219,8 +220,8 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
             // A pass whose encoder does not start is not recorded; the others go on.
             const bool custom = pass == PassKind::Custom;
             encoders_.launch(settings.ffmpeg, joinPath(settings.path, take + takeFileSuffixes[i]),
-                             {custom ? customPixelFormat : "bgra", *videoFps,
-                              custom && recordCustomPass444 && *recordCustomPass444},
+                             {custom ? customPixelFormat : "bgra", settings_.fps(),
+                              custom && settings_.isOn(Switch::CustomPass444)},
                              pass);
         }
         if (!encoders_.startWriter())

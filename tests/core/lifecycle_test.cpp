@@ -92,8 +92,8 @@ TEST_F(Lifecycle, OnLoadRegistersInOrderAndRunsTheUsersConfigurationLast) {
                         }));
 
     // The bound values follow the variables: settings file, then the user's file.
-    EXPECT_EQ(*plugin().recordName, "restored");
-    EXPECT_EQ(*plugin().videoFps, 48);
+    EXPECT_EQ(plugin().settings().boundText(TextSetting::Name), "restored");
+    EXPECT_EQ(plugin().settings().fps(), 48);
     EXPECT_FALSE(plugin().recordRequested.load()) << "not in a replay";
     EXPECT_TRUE(consoleSaid("Must be in a replay to record"));
     EXPECT_EQ(plugin().highlightColour, (IdColour{1.0f, 0.0f, 1.0f}));
@@ -102,12 +102,12 @@ TEST_F(Lifecycle, OnLoadRegistersInOrderAndRunsTheUsersConfigurationLast) {
 TEST_F(Lifecycle, BoundValuesFollowTheConsole) {
     load();
     console().run("kivren_depth 0; kivren_normal 1; kivren_fps 0; kivren_path \"D:\\My Clips\"");
-    EXPECT_FALSE(*plugin().recordDepth);
-    EXPECT_TRUE(*plugin().recordNormal);
-    EXPECT_EQ(*plugin().videoFps, 1) << "clamped to the variable's minimum";
-    EXPECT_EQ(*plugin().recordPath, "D:\\My Clips");
+    EXPECT_FALSE(plugin().settings().isOn(Switch::Depth));
+    EXPECT_TRUE(plugin().settings().isOn(Switch::Normal));
+    EXPECT_EQ(plugin().settings().fps(), 1) << "clamped to the variable's minimum";
+    EXPECT_EQ(plugin().settings().boundText(TextSetting::Path), "D:\\My Clips");
     console().run("kivren_fps 1000");
-    EXPECT_EQ(*plugin().videoFps, 999);
+    EXPECT_EQ(plugin().settings().fps(), 999);
 }
 
 TEST_F(Lifecycle, StartChecksReplayWordsAndEffectsInThatOrder) {

@@ -93,10 +93,8 @@ TEST_F(PluginEntry, OneObjectHoweverOftenTheHostAsks) {
     EXPECT_EQ(owner->use_count(), 1);
 
     // No encoder handle that teardown could close by mistake.
-    for (const EncoderProcess& encoder : first->encoders) {
-        EXPECT_EQ(encoder.pipe, invalidPipe);
-        EXPECT_EQ(encoder.process, noProcess);
-    }
+    for (int pass = 0; pass < passCount; ++pass)
+        EXPECT_FALSE(first->encoderSet().hasEncoder(static_cast<PassKind>(pass)));
 
     std::shared_ptr<Kivren> hostShare = *owner;
     deleteMe();

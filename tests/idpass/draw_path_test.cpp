@@ -29,9 +29,9 @@ struct Row {
 
 void apply(PluginRig& rig, unsigned s, const MeshKey& key) {
     rig.plugin.inReplay = (s & Replay) != 0;
-    *rig.plugin.debugModelsMode = (s & Debug) != 0;
-    *rig.plugin.previewCustomPass = (s & Preview) != 0;
-    *rig.plugin.recordCustomPass = (s & RecordCustom) != 0;
+    rig.plugin.settings().setSwitch(Switch::DebugModels, (s & Debug) != 0);
+    rig.plugin.settings().setSwitch(Switch::CustomPassPreview, (s & Preview) != 0);
+    rig.plugin.settings().setSwitch(Switch::CustomPass, (s & RecordCustom) != 0);
     rig.plugin.recordRequested = (s & Recording) != 0;
     rig.plugin.customTurn = (s & CustomTurn) != 0;
     if (s & Selected)
@@ -130,8 +130,8 @@ TEST(DrawPath, FailedCompilesLeaveShadersEmpty) {
     PluginRig rig;
     auto* device = static_cast<SimDevice*>(rig.device);
     device->failPixelShaders(E_OUTOFMEMORY);
-    *rig.plugin.debugModelsMode = true;
-    *rig.plugin.previewCustomPass = true;
+    rig.plugin.settings().setSwitch(Switch::DebugModels, true);
+    rig.plugin.settings().setSwitch(Switch::CustomPassPreview, true);
     rig.plugin.selectedMesh = workedKey;
     rig.plugin.addMeshHash("4dc13974d71cc7a7");
     rig.plugin.inReplay = true;

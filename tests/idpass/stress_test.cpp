@@ -9,8 +9,8 @@
 TEST(IdPassStress, DrawsCommandsAndListCopiesTogether) {
     PluginRig rig;
     rig.plugin.registerConsoleCommands();
-    *rig.plugin.debugModelsMode = true;
-    *rig.plugin.previewCustomPass = true;
+    rig.plugin.settings().setSwitch(Switch::DebugModels, true);
+    rig.plugin.settings().setSwitch(Switch::CustomPassPreview, true);
     rig.plugin.inReplay = true;
     rig.plugin.selectedMesh = workedKey;
     const MeshKey listedKey{24, 2048, 1024, 256};

@@ -76,28 +76,29 @@ TEST_F(SettingsPage, CheckboxesAndSliderSetTheirVariablesOnce) {
         EXPECT_NE(console().value(variable), before) << label;
         EXPECT_EQ(console().setCount(variable), 1) << label;
     }
-    EXPECT_FALSE(*plugin().recordDepth);
-    EXPECT_TRUE(*plugin().recordNormal);
+    EXPECT_FALSE(plugin().settings().isOn(Switch::Depth));
+    EXPECT_TRUE(plugin().settings().isOn(Switch::Normal));
 
     openHeader("ID Pass  (Cryptomatte-style)");
     ASSERT_TRUE(driver->click(driver->idOf("Preview ID pass in-game")));
     ASSERT_TRUE(driver->click(driver->idOf("Debug models")));
-    EXPECT_TRUE(*plugin().previewCustomPass);
-    EXPECT_TRUE(*plugin().debugModelsMode);
+    EXPECT_TRUE(plugin().settings().isOn(Switch::CustomPassPreview));
+    EXPECT_TRUE(plugin().settings().isOn(Switch::DebugModels));
     EXPECT_EQ(console().setCount("kivren_debug_models"), 1);
 
     // A click on the slider's track moves it once.
     ASSERT_TRUE(driver->click(driver->idOf("Framerate")));
-    EXPECT_NE(*plugin().videoFps, 30);
-    EXPECT_EQ(console().value("kivren_fps"), std::to_string(*plugin().videoFps));
+    EXPECT_NE(plugin().settings().fps(), 30);
+    EXPECT_EQ(console().value("kivren_fps"), std::to_string(plugin().settings().fps()));
     EXPECT_EQ(console().setCount("kivren_fps"), 1);
 }
 
 TEST_F(SettingsPage, EveryKeystrokeSetsTheTextVariableOnce) {
     ASSERT_TRUE(driver->type(driver->idOf("File name"), "xyz"));
     EXPECT_EQ(console().setCount("kivren_name"), 3);
-    EXPECT_EQ(*plugin().recordName, console().value("kivren_name"));
-    EXPECT_NE(plugin().recordName->find("xyz"), std::string::npos) << *plugin().recordName;
+    EXPECT_EQ(plugin().settings().boundText(TextSetting::Name), console().value("kivren_name"));
+    EXPECT_NE(plugin().settings().boundText(TextSetting::Name).find("xyz"), std::string::npos)
+        << plugin().settings().boundText(TextSetting::Name);
     // The settings file followed each change.
     EXPECT_NE(readFile(host->dataFolder() / "Kivren" / "settings.cfg").find("xyz"),
               std::string::npos);
