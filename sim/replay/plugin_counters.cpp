@@ -41,8 +41,7 @@ std::map<std::uint64_t, std::array<std::uint8_t, 3>> readIdPassColours(SimHost& 
     Kivren* plugin = pluginObject(host);
     if (!plugin)
         return colours;
-    std::lock_guard lock(plugin->idPassMutex);
-    for (const auto& [hash, colour] : plugin->idPassColours)
+    for (const auto& [hash, colour] : plugin->idPass().colours())
         colours[hash] = {eightBit(colour.r), eightBit(colour.g), eightBit(colour.b)};
     return colours;
 }

@@ -29,8 +29,6 @@ void Kivren::onLoad() {
     guardHostCall(*this, "onLoad", [this] {
         settings_.resetToDefaults();
 
-        highlightColour = {1.0f, 0.0f, 1.0f};
-
         installInterception();
 
         gameWrapper->RegisterDrawable([this](CanvasWrapper canvas) { sampleFrame(canvas); });
@@ -51,18 +49,7 @@ void Kivren::onUnload() {
         stopRecordingForUnload();
         // From here on no draw reaches the plugin.
         removeInterception();
-        releaseGraphicsObjects();
+        // The parts keep their values: their destructors release nothing again.
+        idPass_.releaseGraphicsObjects();
     });
-}
-
-// The members keep their values: the destructor releases none of them again.
-void Kivren::releaseGraphicsObjects() {
-    if (highlightShader)
-        highlightShader->Release();
-    if (gameDevice)
-        gameDevice->Release();
-    for (auto& [hash, shader] : idPassShaders) {
-        if (shader)
-            shader->Release();
-    }
 }

@@ -11,7 +11,8 @@
 #include "bakkesmod/plugin/bakkesmodplugin.h"
 #include "bakkesmod/wrappers/canvaswrapper.h"
 #include "core/plugin_settings.h"
-#include "idpass/mesh_key.h"
+#include "idpass/debug_models.h"
+#include "idpass/id_pass.h"
 #include "recording/encoder_set.h"
 #include "recording/frame_data_log.h"
 #include "recording/recording_types.h"
@@ -80,7 +81,8 @@ public:
     // ---- Host and settings state --------------------------------------------
     std::atomic<bool> effectsEnabled{true};
     std::atomic<bool> recordRequested{false};
-    bool customTurn = false;
+    // Flipped by the presenting thread, read by the draw path.
+    std::atomic<bool> customTurn{false};
     std::atomic<bool> inReplay{false};
 
     // ---- Recording session (one at a time, presenting thread) ----------------
@@ -115,36 +117,6 @@ public:
     void readBackPass(reshade::api::device* device, reshade::api::resource readback, PassKind pass,
                       RowOrder rowOrder);
 
-    // ---- ID pass and debug-models state ---------------------------------------
-    IdColour highlightColour{1.0f, 0.0f, 1.0f};
-    ID3D11PixelShader* highlightShader = nullptr;
-    std::mutex shaderMutex;
-    ID3D11Device* gameDevice = nullptr;
-    MeshKey selectedMesh{};
-    std::unordered_set<MeshKey, MeshKeyHasher> seenMeshes;
-    std::mutex debugMutex;
-    std::unordered_set<MeshHash> idPassMeshes;
-    std::unordered_map<MeshHash, IdColour> idPassColours;
-    std::unordered_map<MeshHash, ID3D11PixelShader*> idPassShaders;
-    // Always taken last when two locks are held.
-    std::mutex idPassMutex;
-    // The draw path tests these without a lock. Each is stored under the mutex
-    // that guards what it stands for: gameDevice and highlightShader
-    // (shaderMutex); idPassMutex holders read gameDevice only once deviceTaken.
-    std::atomic<bool> deviceTaken{false};
-    std::atomic<bool> highlightReady{false};
-
-    // ID pass operations. Lock order everywhere: debugMutex, shaderMutex,
-    // idPassMutex (the draw path holds debugMutex while it takes a reference
-    // to the highlight under shaderMutex).
-    void addIdPassMesh(MeshHash hash); // caller holds idPassMutex
-    void setIdPassColour(MeshHash hash, float r, float g, float b);
-    void setHighlightColour(float r, float g, float b);
-    // The settings page's copy of the list, in the map's iteration order.
-    std::vector<IdPassEntry> idPassEntries();
-    void takeGameDevice(ID3D11DeviceContext* context);
-    void compileIdPassShader(MeshHash hash, IdColour colour); // caller holds idPassMutex
-
     // ---- Console (host's thread) ------------------------------------------------
     void registerConsoleVariables();
     void registerConsoleCommands();
@@ -167,6 +139,9 @@ public:
     // the encoders' limits between recordings.
     const EncoderSet& encoderSet() const { return encoders_; }
     PluginSettings& settings() { return settings_; }
+    IdPass& idPass() { return idPass_; }
+    const IdPass& idPass() const { return idPass_; }
+    DebugModels& debugModels() { return debugModels_; }
     const PluginSettings& settings() const { return settings_; }
     void setEncoderLimits(const EncoderLimits& limits) { encoders_.setLimits(limits); }
 
@@ -174,8 +149,9 @@ private:
     PluginSettings settings_;
     EncoderSet encoders_;
     FrameDataLog frameData_;
+    IdPass idPass_;
+    DebugModels debugModels_;
 
     void installInterception();
     void removeInterception();
-    void releaseGraphicsObjects();
 };

@@ -132,19 +132,9 @@ void writeCustomPassManifest(Kivren& k, const std::string& path, const std::stri
     manifest.srgbBackBuffer = backBufferFormat == api::format::r8g8b8a8_unorm_srgb ||
                               backBufferFormat == api::format::b8g8r8a8_unorm_srgb;
     manifest.proRes4444 = k.settings().isOn(Switch::CustomPass444);
-    {
-        std::lock_guard lock(k.shaderMutex);
-        manifest.highlight = k.highlightColour;
-    }
-    {
-        std::lock_guard lock(k.idPassMutex);
-        for (const MeshHash hash : k.idPassMeshes) {
-            const auto colour = k.idPassColours.find(hash);
-            if (colour != k.idPassColours.end())
-                manifest.meshes.push_back(
-                    {hash, colour->second.r, colour->second.g, colour->second.b});
-        }
-    }
+    manifest.highlight = k.idPass().highlightColour();
+    for (const IdPassEntry& entry : k.idPass().listedEntries())
+        manifest.meshes.push_back({entry.hash, entry.r, entry.g, entry.b});
     const std::string failure = writeManifestFile(path, customPassManifestText(manifest));
     if (!failure.empty())
         logToReShade(logFailure, fmt::format("[Kivren] Cannot write the ID pass list {}: {}; "

@@ -146,9 +146,9 @@ void Kivren::drawIdPassSection() {
     ImGui::TextDisabled("to select individual objects by colour.");
     ImGui::Spacing();
 
-    // A copy taken under idPassMutex: the lock is never held while drawing,
+    // A copy taken under the ID pass lock: the lock is never held while drawing,
     // since the draw path needs it for every listed mesh.
-    const std::vector<IdPassEntry> entries = idPassEntries();
+    const std::vector<IdPassEntry> entries = idPass_.entries();
     if (entries.empty()) {
         ImGui::TextDisabled("No meshes added yet.");
     } else {
@@ -163,7 +163,7 @@ void Kivren::drawIdPassSection() {
                 const std::string label = fmt::format("##meshcol_{}", entry.hash);
                 if (ImGui::ColorEdit3(label.c_str(), colour,
                                       ImGuiColorEditFlags_NoAlpha | ImGuiColorEditFlags_NoInputs))
-                    setIdPassColour(entry.hash, colour[0], colour[1], colour[2]);
+                    idPass_.setColour(entry.hash, {colour[0], colour[1], colour[2]});
                 ImGui::SameLine();
                 ImGui::Text("Mesh %d   (id: %zx)", index + 1, static_cast<std::size_t>(entry.hash));
             }
@@ -173,13 +173,9 @@ void Kivren::drawIdPassSection() {
     ImGui::Spacing();
     // The console may set the colour from another thread; the editor works on
     // a copy read under the lock that guards every write of it.
-    IdColour highlight;
-    {
-        std::lock_guard lock(shaderMutex);
-        highlight = highlightColour;
-    }
+    IdColour highlight = idPass_.highlightColour();
     if (ImGui::ColorEdit3("Debug highlight", &highlight.r, ImGuiColorEditFlags_NoAlpha))
-        setHighlightColour(highlight.r, highlight.g, highlight.b);
+        idPass_.setHighlightColour(highlight);
     ImGui::SameLine();
     ImGui::TextDisabled("(browse colour only)");
 

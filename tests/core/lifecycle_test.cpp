@@ -96,7 +96,7 @@ TEST_F(Lifecycle, OnLoadRegistersInOrderAndRunsTheUsersConfigurationLast) {
     EXPECT_EQ(plugin().settings().fps(), 48);
     EXPECT_FALSE(plugin().recordRequested.load()) << "not in a replay";
     EXPECT_TRUE(consoleSaid("Must be in a replay to record"));
-    EXPECT_EQ(plugin().highlightColour, (IdColour{1.0f, 0.0f, 1.0f}));
+    EXPECT_EQ(plugin().idPass().highlightColour(), (IdColour{1.0f, 0.0f, 1.0f}));
 }
 
 TEST_F(Lifecycle, BoundValuesFollowTheConsole) {
@@ -169,6 +169,6 @@ TEST_F(Lifecycle, IdPassCommandsCheckTheirWordCounts) {
         console().run(command);
         EXPECT_EQ(console().logLines(), std::vector<std::string>{message}) << command;
     }
-    EXPECT_EQ(plugin().idPassMeshes, (std::unordered_set<MeshHash>{0x1f}));
-    EXPECT_EQ(plugin().highlightColour, (IdColour{1.0f, 0.0f, 1.0f}));
+    EXPECT_EQ(plugin().idPass().meshes(), (std::unordered_set<MeshHash>{0x1f}));
+    EXPECT_EQ(plugin().idPass().highlightColour(), (IdColour{1.0f, 0.0f, 1.0f}));
 }

@@ -178,8 +178,8 @@ TEST_F(SettingsPage, IdPassListAndTheColourEditors) {
 
     console().run("kivren_custom_pass_add 2a");
     driver->frame();
-    const IdColour otherBefore = plugin().idPassColours.at(0x2a);
-    const IdColour before = plugin().idPassColours.at(0x1f);
+    const IdColour otherBefore = plugin().idPass().colours().at(0x2a);
+    const IdColour before = plugin().idPass().colours().at(0x1f);
 
     // The swatch opens a picker; a click in its colour square edits that mesh only.
     ASSERT_TRUE(driver->click(swatch));
@@ -191,14 +191,14 @@ TEST_F(SettingsPage, IdPassListAndTheColourEditors) {
         square = driver->hoveredAt(ImVec2(picker->Pos.x + picker->Size.x * 0.25f, y));
     ASSERT_NE(square, 0u);
     ASSERT_TRUE(driver->click(square, picker));
-    EXPECT_NE(plugin().idPassColours.at(0x1f), before);
-    EXPECT_EQ(plugin().idPassColours.at(0x2a), otherBefore);
+    EXPECT_NE(plugin().idPass().colours().at(0x1f), before);
+    EXPECT_EQ(plugin().idPass().colours().at(0x2a), otherBefore);
 
     // The highlight's editor: dragging its green field raises green from 0.
     driver->clickAt(ImVec2(-1.0f, -1.0f)); // closes the picker
     ASSERT_TRUE(driver->drag(driver->idOf("##Y", {"Debug highlight"}), 60.0f));
-    EXPECT_GT(plugin().highlightColour.g, 0.0f);
-    EXPECT_EQ(plugin().highlightColour.r, 1.0f);
+    EXPECT_GT(plugin().idPass().highlightColour().g, 0.0f);
+    EXPECT_EQ(plugin().idPass().highlightColour().r, 1.0f);
 }
 
 TEST_F(SettingsPage, ClearAllAsksBeforeClearing) {
@@ -210,17 +210,17 @@ TEST_F(SettingsPage, ClearAllAsksBeforeClearing) {
     ImGuiWindow* popup = driver->popupWindow();
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(std::string(popup->Name), "confirm_clear");
-    EXPECT_EQ(plugin().idPassMeshes.size(), 1u) << "opening the question clears nothing";
+    EXPECT_EQ(plugin().idPass().meshes().size(), 1u) << "opening the question clears nothing";
 
     ASSERT_TRUE(driver->click(driver->idOf("Cancel", {}, popup), popup));
     EXPECT_EQ(driver->popupWindow(), nullptr);
-    EXPECT_EQ(plugin().idPassMeshes.size(), 1u);
+    EXPECT_EQ(plugin().idPass().meshes().size(), 1u);
 
     ASSERT_TRUE(driver->click(driver->idOf("Clear all")));
     popup = driver->popupWindow();
     ASSERT_NE(popup, nullptr);
     ASSERT_TRUE(driver->click(driver->idOf("Yes, clear", {}, popup), popup));
-    EXPECT_TRUE(plugin().idPassMeshes.empty());
+    EXPECT_TRUE(plugin().idPass().meshes().empty());
     EXPECT_TRUE(pageShows("No meshes added yet."));
 }
 
@@ -269,7 +269,8 @@ TEST_F(SettingsPage, ListStaysSoundWhileOtherThreadsChangeTheIdPass) {
     });
     std::thread drawPath([&] {
         while (!done.load()) {
-            std::lock_guard lock(plugin().idPassMutex);
+            // Takes the ID pass's lock, as every listed draw does.
+            EXPECT_LE(plugin().idPass().meshes().size(), 64u);
             std::this_thread::yield();
         }
     });
