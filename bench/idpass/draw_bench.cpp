@@ -28,7 +28,7 @@ struct Rig {
         indices->Release();
         constants->Release();
         // A first replay draw takes the device and builds the highlight.
-        plugin.inReplay = true;
+        plugin.setInReplay(true);
         plugin.onDrawIndexed(context);
         // A realistic pass: a few hundred listed meshes.
         for (MeshHash hash = 1; hash <= 300; ++hash)
@@ -72,7 +72,7 @@ void BM_EmptyCall(benchmark::State& state) {
 
 void BM_OutsideReplay(benchmark::State& state) {
     Rig rig(drawnKey);
-    rig.plugin.inReplay = false;
+    rig.plugin.setInReplay(false);
     rig.plugin.settings().setSwitch(Switch::CustomPassPreview, true);
     run(state, rig);
 }

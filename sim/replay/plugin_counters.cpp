@@ -23,11 +23,11 @@ PluginCounters readPluginCounters(SimHost& host) {
     Kivren* plugin = pluginObject(host);
     if (!plugin)
         return counters;
-    counters.recordRequested = plugin->recordRequested.load();
+    counters.recordRequested = plugin->session().requested();
     // The session's counters change only inside ReShade's events, which run
     // on this same thread between frames.
-    counters.processed = plugin->frameCount;
-    const EncoderSet& encoders = plugin->encoderSet();
+    counters.processed = plugin->session().processedFrames();
+    const EncoderSet& encoders = plugin->session().encoders();
     counters.queueDepth = encoders.queuedFrames();
     for (std::size_t pass = 0; pass < counters.due.size(); ++pass) {
         counters.due[pass] = encoders.framesDue(static_cast<PassKind>(pass));

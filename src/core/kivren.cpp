@@ -43,10 +43,23 @@ void Kivren::onLoad() {
     });
 }
 
+void Kivren::updateEffectsEnabled(reshade::api::effect_runtime* runtime) {
+    effectsEnabled_.exchange(runtime->get_effects_state());
+}
+
+void Kivren::processFrame(reshade::api::effect_runtime* runtime, reshade::api::resource_view rtv) {
+    session_.processFrame(runtime, rtv);
+}
+
+void Kivren::captureCustomPass(reshade::api::effect_runtime* runtime,
+                               reshade::api::resource_view rtv) {
+    session_.captureCustomPass(runtime, rtv);
+}
+
 void Kivren::onUnload() {
     guardHostCall(*this, "onUnload", [this] {
         // A recording still running ends here, while the object is whole.
-        stopRecordingForUnload();
+        session_.stopForUnload();
         // From here on no draw reaches the plugin.
         removeInterception();
         // The parts keep their values: their destructors release nothing again.

@@ -33,7 +33,7 @@ void Kivren::sampleFrame(CanvasWrapper) {
     guardHostCall(*this, "sampleFrame", [this] {
         FrameSample sample = sampleGameFrame(*gameWrapper);
         // The record is handed to the presenting thread whole.
-        frameData_.replaceRecord(std::move(sample.record));
-        inReplay.exchange(sample.inReplay);
+        session_.replaceFrameRecord(std::move(sample.record));
+        inReplay_.exchange(sample.inReplay);
     });
 }

@@ -44,7 +44,7 @@ MeshKey readMeshKey(ID3D11DeviceContext* context) {
 
 void Kivren::onDrawIndexed(ID3D11DeviceContext* context) {
     // Outside replays nothing happens at all: no device, no mesh, no colour.
-    if (!inReplay.load(std::memory_order_relaxed))
+    if (!inReplay_.load(std::memory_order_relaxed))
         return;
     try {
         if (!idPass_.deviceTaken())
@@ -54,10 +54,10 @@ void Kivren::onDrawIndexed(ID3D11DeviceContext* context) {
             return;
 
         const bool debug = settings_.isOn(Switch::DebugModels);
-        const bool recording = recordRequested.load(std::memory_order_relaxed);
-        const bool active = (settings_.isOn(Switch::CustomPass) && recording &&
-                             customTurn.load(std::memory_order_relaxed)) ||
-                            (settings_.isOn(Switch::CustomPassPreview) && !recording);
+        const bool recording = session_.requested();
+        const bool active =
+            (settings_.isOn(Switch::CustomPass) && recording && session_.customTurn()) ||
+            (settings_.isOn(Switch::CustomPassPreview) && !recording);
         if (!debug && !active)
             return;
 

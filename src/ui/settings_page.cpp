@@ -78,8 +78,8 @@ void Kivren::settingCheckbox(const char* label, const char* variable, bool curre
 }
 
 void Kivren::drawSettingsWidgets() {
-    const bool requested = recordRequested.load();
-    const bool effects = effectsEnabled.load();
+    const bool requested = session_.requested();
+    const bool effects = effectsEnabled_.load();
 
     char pathBuffer[512];
     fillBuffer(pathBuffer, *settings_.shownText(TextSetting::Path));

@@ -94,7 +94,7 @@ TEST_F(Lifecycle, OnLoadRegistersInOrderAndRunsTheUsersConfigurationLast) {
     // The bound values follow the variables: settings file, then the user's file.
     EXPECT_EQ(plugin().settings().boundText(TextSetting::Name), "restored");
     EXPECT_EQ(plugin().settings().fps(), 48);
-    EXPECT_FALSE(plugin().recordRequested.load()) << "not in a replay";
+    EXPECT_FALSE(plugin().session().requested()) << "not in a replay";
     EXPECT_TRUE(consoleSaid("Must be in a replay to record"));
     EXPECT_EQ(plugin().idPass().highlightColour(), (IdColour{1.0f, 0.0f, 1.0f}));
 }
@@ -115,7 +115,7 @@ TEST_F(Lifecycle, StartChecksReplayWordsAndEffectsInThatOrder) {
     MinimalRuntime runtime;
     runtime.effectsOn = false;
     reshade.firePresent(&runtime);
-    ASSERT_FALSE(plugin().effectsEnabled.load());
+    ASSERT_FALSE(plugin().effectsOn());
 
     auto lastLine = [this] {
         const auto lines = console().logLines();
@@ -131,21 +131,21 @@ TEST_F(Lifecycle, StartChecksReplayWordsAndEffectsInThatOrder) {
     EXPECT_EQ(lastLine(), "kivren_start takes no parameters");
     console().run("kivren_start");
     EXPECT_EQ(lastLine(), "Enable ReShade effects first");
-    EXPECT_FALSE(plugin().recordRequested.load());
+    EXPECT_FALSE(plugin().session().requested());
 
     runtime.effectsOn = true;
     reshade.firePresent(&runtime);
     console().clearLog();
     console().run("kivren_start");
-    EXPECT_TRUE(plugin().recordRequested.load());
+    EXPECT_TRUE(plugin().session().requested());
     console().run("kivren_start");
-    EXPECT_TRUE(plugin().recordRequested.load());
+    EXPECT_TRUE(plugin().session().requested());
     EXPECT_TRUE(console().logLines().empty()) << "an accepted or repeated start says nothing";
 
     console().run("kivren_stop and more words");
-    EXPECT_FALSE(plugin().recordRequested.load());
+    EXPECT_FALSE(plugin().session().requested());
     console().run("kivren_stop");
-    EXPECT_FALSE(plugin().recordRequested.load());
+    EXPECT_FALSE(plugin().session().requested());
     EXPECT_TRUE(console().logLines().empty());
 }
 

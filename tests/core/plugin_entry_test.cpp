@@ -94,7 +94,7 @@ TEST_F(PluginEntry, OneObjectHoweverOftenTheHostAsks) {
 
     // No encoder handle that teardown could close by mistake.
     for (int pass = 0; pass < passCount; ++pass)
-        EXPECT_FALSE(first->encoderSet().hasEncoder(static_cast<PassKind>(pass)));
+        EXPECT_FALSE(first->session().encoders().hasEncoder(static_cast<PassKind>(pass)));
 
     std::shared_ptr<Kivren> hostShare = *owner;
     deleteMe();
@@ -103,5 +103,5 @@ TEST_F(PluginEntry, OneObjectHoweverOftenTheHostAsks) {
     EXPECT_FALSE(*owner);
     // The host's share keeps the object until it lets go.
     EXPECT_EQ(hostShare.use_count(), 1);
-    EXPECT_TRUE(hostShare->effectsEnabled.load());
+    EXPECT_TRUE(hostShare->effectsOn());
 }

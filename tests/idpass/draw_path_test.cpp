@@ -28,12 +28,15 @@ struct Row {
 };
 
 void apply(PluginRig& rig, unsigned s, const MeshKey& key) {
-    rig.plugin.inReplay = (s & Replay) != 0;
+    rig.plugin.setInReplay((s & Replay) != 0);
     rig.plugin.settings().setSwitch(Switch::DebugModels, (s & Debug) != 0);
     rig.plugin.settings().setSwitch(Switch::CustomPassPreview, (s & Preview) != 0);
     rig.plugin.settings().setSwitch(Switch::CustomPass, (s & RecordCustom) != 0);
-    rig.plugin.recordRequested = (s & Recording) != 0;
-    rig.plugin.customTurn = (s & CustomTurn) != 0;
+    if ((s & Recording) != 0)
+        rig.plugin.session().request();
+    else
+        rig.plugin.session().cancel();
+    rig.plugin.session().setCustomTurn((s & CustomTurn) != 0);
     if (s & Selected)
         rig.plugin.debugModels().select(key);
     if (s & Listed)
@@ -102,7 +105,7 @@ TEST(DrawPath, FirstReplayDrawTakesTheDeviceAndCompilesWhatWaits) {
     EXPECT_EQ(rig.plugin.idPass().highlightShader(), nullptr);
     EXPECT_TRUE(rig.plugin.idPass().shaders().empty());
 
-    rig.plugin.inReplay = true;
+    rig.plugin.setInReplay(true);
     rig.draw(workedKey);
     EXPECT_EQ(rig.plugin.idPass().device(), rig.device);
     // The first highlight is (1, 0, 1) whatever colour was asked for before.
@@ -136,7 +139,7 @@ TEST(DrawPath, FailedCompilesLeaveShadersEmpty) {
     rig.plugin.settings().setSwitch(Switch::CustomPassPreview, true);
     rig.plugin.debugModels().select(workedKey);
     rig.plugin.addMeshHash("4dc13974d71cc7a7");
-    rig.plugin.inReplay = true;
+    rig.plugin.setInReplay(true);
 
     // Without a highlight neither feature works: nothing is remembered.
     rig.draw(workedKey);
@@ -158,7 +161,7 @@ TEST(DrawPath, FailedCompilesLeaveShadersEmpty) {
 
 TEST(DrawPath, IdPassOperations) {
     PluginRig rig;
-    rig.plugin.inReplay = true;
+    rig.plugin.setInReplay(true);
     rig.draw(workedKey);
 
     // Adding a coloured mesh again changes neither its colour nor its shader.

@@ -11,7 +11,7 @@ TEST(IdPassStress, DrawsCommandsAndListCopiesTogether) {
     rig.plugin.registerConsoleCommands();
     rig.plugin.settings().setSwitch(Switch::DebugModels, true);
     rig.plugin.settings().setSwitch(Switch::CustomPassPreview, true);
-    rig.plugin.inReplay = true;
+    rig.plugin.setInReplay(true);
     rig.plugin.debugModels().select(workedKey);
     const MeshKey listedKey{24, 2048, 1024, 256};
     rig.draw(workedKey); // takes the device, so that every later change compiles

@@ -49,12 +49,12 @@ protected:
     // before a recording starts.
     template <typename Change> void changeEncoderLimits(Change change) {
         Kivren& plugin = *reinterpret_cast<Kivren*>(host->plugin().get());
-        EncoderLimits limits = plugin.encoderSet().limits();
+        EncoderLimits limits = plugin.session().encoders().limits();
         change(limits);
-        plugin.setEncoderLimits(limits);
+        plugin.session().setEncoderLimits(limits);
     }
     EncoderLimits encoderLimits() {
-        return reinterpret_cast<Kivren*>(host->plugin().get())->encoderSet().limits();
+        return reinterpret_cast<Kivren*>(host->plugin().get())->session().encoders().limits();
     }
     std::string file(const std::string& suffix, const std::string& take = "video") const {
         return (out() / (take + suffix)).string();

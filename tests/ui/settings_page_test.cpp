@@ -38,7 +38,7 @@ protected:
     bool hovers(ImVec2 at, const char* label) {
         return driver->hoveredAt(at) == driver->idOf(label);
     }
-    bool recordRequested() { return plugin().recordRequested.load(); }
+    bool recordRequested() { return plugin().session().requested(); }
 
     MinimalRuntime runtime;
     std::unique_ptr<SettingsMenu> menu;

@@ -1,8 +1,9 @@
 // The recording session, driven by ReShade's event 77 on the presenting
 // thread: start on request, pace frames to kivren_fps, stop with the
-// statistics line. The host thread only raises and lowers recordRequested,
+// statistics line. The host thread only raises and lowers the request,
 // except at unload, where it makes sure that no recording outlives the object.
-#include "core/kivren.h"
+#include "recording/recording_session.h"
+
 #include "core/reshade_log.h"
 #include "recording/command_line.h"
 #include "recording/custom_pass_manifest.h"
@@ -26,41 +27,41 @@ std::int64_t steadyNow() {
 
 } // namespace
 
-std::mutex& Kivren::sessionMutex() {
+std::mutex& RecordingSession::sessionMutex() {
     // One plugin object per process.
     static std::mutex mutex;
     return mutex;
 }
 
-void Kivren::processFrame(api::effect_runtime* runtime, api::resource_view rtv) {
+void RecordingSession::processFrame(api::effect_runtime* runtime, api::resource_view rtv) {
     std::lock_guard session(sessionMutex());
     api::device* device = runtime->get_device();
     const api::resource backBuffer = device->get_resource_from_view(rtv);
 
-    if (!recordRequested.load()) {
-        if (frameCount != 0)
-            stopRecording(runtime);
+    if (!requested_.load()) {
+        if (frameCount_ != 0)
+            stop(runtime);
         return;
     }
-    if (frameCount == 0 && !startRecording(runtime, device, backBuffer))
+    if (frameCount_ == 0 && !start(runtime, device, backBuffer))
         return;
 
     const std::int64_t now = steadyNow();
-    if (frameCount > 0) {
+    if (frameCount_ > 0) {
         const std::int64_t interval = 1'000'000 / std::max<std::int32_t>(settings_.fps(), 1);
-        const std::int64_t elapsed = (now - lastFrameTime) / 1'000;
+        const std::int64_t elapsed = (now - lastFrameTime_) / 1'000;
         if (elapsed < interval)
             return;
     }
     // The reference is this frame's own time, so the processed rate falls
     // below kivren_fps when frame times do not divide the interval.
-    lastFrameTime = now;
+    lastFrameTime_ = now;
     // The frame counts as processed even when its capture throws: a session
-    // left at frameCount 0 would be started a second time over the first.
+    // left at frameCount_ 0 would be started a second time over the first.
     const auto finishFrame = [this] {
         if (settings_.isOn(Switch::CustomPass))
-            customTurn = !customTurn;
-        ++frameCount;
+            customTurn_ = !customTurn_;
+        ++frameCount_;
     };
     try {
         capturePasses(runtime);
@@ -123,17 +124,19 @@ std::string chooseTakeName(const StartSettings& settings) {
     return take;
 }
 
+} // namespace
+
 // The ID pass's meshes and colours as this take draws them, beside its video.
 // A list that cannot be written costs the list, never the recording.
-void writeCustomPassManifest(Kivren& k, const std::string& path, const std::string& take,
-                             api::format backBufferFormat) {
+void RecordingSession::writeCustomPassManifest(const std::string& path, const std::string& take,
+                                               api::format backBufferFormat) const {
     CustomPassManifest manifest;
     manifest.take = take;
     manifest.srgbBackBuffer = backBufferFormat == api::format::r8g8b8a8_unorm_srgb ||
                               backBufferFormat == api::format::b8g8r8a8_unorm_srgb;
-    manifest.proRes4444 = k.settings().isOn(Switch::CustomPass444);
-    manifest.highlight = k.idPass().highlightColour();
-    for (const IdPassEntry& entry : k.idPass().listedEntries())
+    manifest.proRes4444 = settings_.isOn(Switch::CustomPass444);
+    manifest.highlight = idPass_.highlightColour();
+    for (const IdPassEntry& entry : idPass_.listedEntries())
         manifest.meshes.push_back({entry.hash, entry.r, entry.g, entry.b});
     const std::string failure = writeManifestFile(path, customPassManifestText(manifest));
     if (!failure.empty())
@@ -142,30 +145,28 @@ void writeCustomPassManifest(Kivren& k, const std::string& path, const std::stri
                                              path, failure));
 }
 
-void destroyReadbackTextures(Kivren& k, api::device* device) {
-    for (api::resource& texture : k.readbackTextures) {
+void RecordingSession::destroyReadbackTextures(api::device* device) {
+    for (api::resource& texture : readbackTextures_) {
         if (device && texture.handle != 0)
             device->destroy_resource(texture);
         texture = {};
     }
 }
 
-} // namespace
-
-bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
-                            api::resource backBuffer) {
+bool RecordingSession::start(api::effect_runtime* runtime, api::device* device,
+                             api::resource backBuffer) {
     const StartSettings settings{settings_.text(TextSetting::Path),
                                  settings_.text(TextSetting::Name),
                                  settings_.text(TextSetting::Ffmpeg)};
     const std::string take = settingsAllowStart(settings) ? chooseTakeName(settings) : "";
     if (take.empty()) {
-        recordRequested.exchange(false);
+        requested_.exchange(false);
         return false;
     }
 
     // The effect textures decide the format of their readback textures, so
     // they are looked up before anything is created.
-    passTextureViews = {};
+    passTextureViews_ = {};
     lookUpPassTextures(runtime);
     reportMissingTextures();
 
@@ -174,32 +175,32 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
         const PassKind pass = static_cast<PassKind>(i);
         if (!createReadbackTexture(device, pass, backBufferDesc)) {
             logToReShade(logFailure, "[Kivren] Failed to create host resources!");
-            destroyReadbackTextures(*this, device);
-            recordRequested.exchange(false);
+            destroyReadbackTextures(device);
+            requested_.exchange(false);
             return false;
         }
     }
 
     try {
-        runtime->get_screenshot_width_and_height(&frameWidth, &frameHeight);
-        frameCount = 0;
-        customTurn = false;
-        recordingStart = steadyNow();
-        encoders_.begin(frameWidth, frameHeight, recordingStart);
+        runtime->get_screenshot_width_and_height(&frameWidth_, &frameHeight_);
+        frameCount_ = 0;
+        customTurn_ = false;
+        recordingStart_ = steadyNow();
+        encoders_.begin(frameWidth_, frameHeight_, recordingStart_);
 
         if (settings_.isOn(Switch::FrameData)) {
             frameData_.open(joinPath(settings.path, take + ".txt"));
         }
 
         const api::format format = backBufferDesc.texture.format;
-        customPixelFormat =
+        customPixelFormat_ =
             format == api::format::r8g8b8a8_unorm || format == api::format::r8g8b8a8_unorm_srgb
                 ? "rgba"
                 : "bgra";
 
         if (settings_.isOn(Switch::CustomPass))
-            writeCustomPassManifest(*this, joinPath(settings.path, take + customPassManifestSuffix),
-                                    take, format);
+            writeCustomPassManifest(joinPath(settings.path, take + customPassManifestSuffix), take,
+                                    format);
 
         const bool chosen[] = {true, settings_.isOn(Switch::Depth), settings_.isOn(Switch::Normal),
                                settings_.isOn(Switch::CustomPass)};
@@ -210,7 +211,7 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
             // A pass whose encoder does not start is not recorded; the others go on.
             const bool custom = pass == PassKind::Custom;
             encoders_.launch(settings.ffmpeg, joinPath(settings.path, take + takeFileSuffixes[i]),
-                             {custom ? customPixelFormat : "bgra", settings_.fps(),
+                             {custom ? customPixelFormat_ : "bgra", settings_.fps(),
                               custom && settings_.isOn(Switch::CustomPass444)},
                              pass);
         }
@@ -219,8 +220,8 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
     } catch (const std::exception& e) {
         encoders_.close();
         frameData_.abandon();
-        destroyReadbackTextures(*this, device);
-        recordRequested.exchange(false);
+        destroyReadbackTextures(device);
+        requested_.exchange(false);
         logToReShade(logFailure, fmt::format("[Kivren] Recording could not start: {}", e.what()));
         return false;
     }
@@ -228,35 +229,35 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
     return true;
 }
 
-void Kivren::stopRecording(api::effect_runtime* runtime) {
+void RecordingSession::stop(api::effect_runtime* runtime) {
     logToReShade(logProgress, "[Kivren] Stopping recording...");
     if (runtime) {
         runtime->get_command_queue()->wait_idle();
-        destroyReadbackTextures(*this, runtime->get_device());
+        destroyReadbackTextures(runtime->get_device());
     } else {
         // No runtime to reach the GPU through: the device frees the textures
         // when it goes.
-        destroyReadbackTextures(*this, nullptr);
+        destroyReadbackTextures(nullptr);
     }
     // Closed whatever kivren_frame_data says now: it may have changed since the start.
     frameData_.close();
     encoders_.close();
 
-    const std::int64_t milliseconds = (steadyNow() - recordingStart) / 1'000'000;
-    measuredFps.exchange(sessionRate(frameCount, milliseconds));
-    logToReShade(logStatistics, fmt::format("[Kivren] {} frames  {}ms  (~{} fps)", frameCount,
-                                            milliseconds, measuredFps.load()));
-    frameCount = 0;
+    const std::int64_t milliseconds = (steadyNow() - recordingStart_) / 1'000'000;
+    const std::int32_t fps = sessionRate(frameCount_, milliseconds);
+    logToReShade(logStatistics, fmt::format("[Kivren] {} frames  {}ms  (~{} fps)", frameCount_,
+                                            milliseconds, fps));
+    frameCount_ = 0;
 }
 
-void Kivren::stopRecordingForUnload() {
-    recordRequested.exchange(false);
+void RecordingSession::stopForUnload() {
+    requested_.exchange(false);
     // The presenting thread ends the recording at its next frame, where the
     // GPU objects can be released too; give it a moment before doing it here.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     while (encoders_.writerRunning() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     std::lock_guard session(sessionMutex());
-    if (frameCount != 0)
-        stopRecording(nullptr);
+    if (frameCount_ != 0)
+        stop(nullptr);
 }
