@@ -163,7 +163,7 @@ void RecordingSession::readBackPass(api::device* device, api::resource readback,
 }
 
 void RecordingSession::captureCustomPass(api::effect_runtime* runtime, api::resource_view rtv) {
-    std::lock_guard session(sessionMutex());
+    std::lock_guard events(eventMutex_);
     if (!requested_.load() || !settings_.isOn(Switch::CustomPass) || !customTurn_ ||
         frameCount_ == 0)
         return;

@@ -15,26 +15,10 @@
 #include <chrono>
 #include <thread>
 
-namespace {
-
 namespace api = reshade::api;
 
-std::int64_t steadyNow() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
-
-std::mutex& RecordingSession::sessionMutex() {
-    // One plugin object per process.
-    static std::mutex mutex;
-    return mutex;
-}
-
 void RecordingSession::processFrame(api::effect_runtime* runtime, api::resource_view rtv) {
-    std::lock_guard session(sessionMutex());
+    std::lock_guard events(eventMutex_);
     api::device* device = runtime->get_device();
     const api::resource backBuffer = device->get_resource_from_view(rtv);
 
@@ -46,7 +30,7 @@ void RecordingSession::processFrame(api::effect_runtime* runtime, api::resource_
     if (frameCount_ == 0 && !start(runtime, device, backBuffer))
         return;
 
-    const std::int64_t now = steadyNow();
+    const std::int64_t now = steadyNanoseconds();
     if (frameCount_ > 0) {
         const std::int64_t interval = 1'000'000 / std::max<std::int32_t>(settings_.fps(), 1);
         const std::int64_t elapsed = (now - lastFrameTime_) / 1'000;
@@ -185,7 +169,7 @@ bool RecordingSession::start(api::effect_runtime* runtime, api::device* device,
         runtime->get_screenshot_width_and_height(&frameWidth_, &frameHeight_);
         frameCount_ = 0;
         customTurn_ = false;
-        recordingStart_ = steadyNow();
+        recordingStart_ = steadyNanoseconds();
         encoders_.begin(frameWidth_, frameHeight_, recordingStart_);
 
         if (settings_.isOn(Switch::FrameData)) {
@@ -243,7 +227,7 @@ void RecordingSession::stop(api::effect_runtime* runtime) {
     frameData_.close();
     encoders_.close();
 
-    const std::int64_t milliseconds = (steadyNow() - recordingStart_) / 1'000'000;
+    const std::int64_t milliseconds = (steadyNanoseconds() - recordingStart_) / 1'000'000;
     const std::int32_t fps = sessionRate(frameCount_, milliseconds);
     logToReShade(logStatistics, fmt::format("[Kivren] {} frames  {}ms  (~{} fps)", frameCount_,
                                             milliseconds, fps));
@@ -257,7 +241,7 @@ void RecordingSession::stopForUnload() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     while (encoders_.writerRunning() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    std::lock_guard session(sessionMutex());
+    std::lock_guard events(eventMutex_);
     if (frameCount_ != 0)
         stop(nullptr);
 }

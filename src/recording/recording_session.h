@@ -54,7 +54,6 @@ public:
     void setCustomTurn(bool on) { customTurn_.store(on); }
 
 private:
-    static std::mutex& sessionMutex();
     bool start(reshade::api::effect_runtime* runtime, reshade::api::device* device,
                reshade::api::resource backBuffer);
     // Without a runtime (at unload) the GPU is left alone.
@@ -78,6 +77,8 @@ private:
 
     const PluginSettings& settings_;
     const IdPass& idPass_;
+    // Held by ReShade's events for their whole run and by the unload's stop.
+    std::mutex eventMutex_;
     std::atomic<bool> requested_{false};
     std::atomic<bool> customTurn_{false};
 
