@@ -143,7 +143,7 @@ void STDMETHODCALLTYPE drawIndexedDetour(ID3D11DeviceContext* context, UINT inde
     // Outside a replay the plugin has nothing to do, so the draw does not
     // even enter it; onDrawIndexed makes the same test first. It keeps its
     // own failures to itself.
-    if (Kivren* plugin = pluginObject(); plugin && plugin->inReplay.load(std::memory_order_relaxed))
+    if (Kivren* plugin = pluginObject(); plugin && plugin->inReplay())
         plugin->onDrawIndexed(context);
     // The game's draw, after the plugin's work, exactly as the game issued it.
     const auto original = reinterpret_cast<DrawIndexedMethod>(drawIndexedTrampoline);

@@ -154,7 +154,7 @@ TEST_F(PluginInterception, SecondLoadInTheSameMappingLeavesTheDrawsAlone) {
     console().run("kivren_custom_pass_preview 1");
     game.drawFrame();
     EXPECT_EQ(game.drawFrame(), gameFrame());
-    EXPECT_FALSE(plugin().deviceTaken.load()) << "no draw reached the plugin";
+    EXPECT_FALSE(plugin().idPass().deviceTaken()) << "no draw reached the plugin";
     host->unloadPlugin();
 
     // A fresh mapping starts a fresh engine: the interception is back.

@@ -97,8 +97,8 @@ TEST_F(RecordingFixture, AnEncoderThatStopsReadingIsDroppedAndNothingWaitsForIt)
     set("kivren_normal", "1");
     std::ofstream(file(" - depth.mov") + ".fake")
         << "hang_after=" << 2 * frameBytes() << "\nstderr=[mov @ 0x1] Error: the disk is gone\n";
-    plugin().frameQueueBudget = 4 * frameBytes();
-    const double limit = static_cast<double>(plugin().stallLimits.running) / 1e9;
+    changeEncoderLimits([&](EncoderLimits& l) { l.queueBudget = 4 * frameBytes(); });
+    const double limit = static_cast<double>(encoderLimits().stall.running) / 1e9;
 
     run("kivren_start");
     double longestFrame = 0;
@@ -139,7 +139,7 @@ TEST_F(RecordingFixture, AnEncoderThatStopsReadingIsDroppedAndNothingWaitsForIt)
 TEST_F(RecordingFixture, AnEncoderThatNeverExitsIsEndedAtTheStop) {
     set("kivren_normal", "1");
     std::ofstream(file(" - normal.mov") + ".fake") << "hang_at_end=1\n";
-    plugin().encoderIdleLimit = 1'000'000'000;
+    changeEncoderLimits([](EncoderLimits& l) { l.idleLimit = 1'000'000'000; });
     run("kivren_start");
     presentPaced(0, 4);
     run("kivren_stop");

@@ -1,8 +1,9 @@
 // The recording session, driven by ReShade's event 77 on the presenting
 // thread: start on request, pace frames to kivren_fps, stop with the
-// statistics line. The host thread only raises and lowers recordRequested,
+// statistics line. The host thread only raises and lowers the request,
 // except at unload, where it makes sure that no recording outlives the object.
-#include "core/kivren.h"
+#include "recording/recording_session.h"
+
 #include "core/reshade_log.h"
 #include "formats/encoder_command_line.h"
 #include "recording/custom_pass_manifest.h"
@@ -16,53 +17,37 @@
 #include <chrono>
 #include <thread>
 
-namespace {
-
 namespace api = reshade::api;
 
-std::int64_t steadyNow() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
-
-std::mutex& Kivren::sessionMutex() {
-    // One plugin object per process.
-    static std::mutex mutex;
-    return mutex;
-}
-
-void Kivren::processFrame(api::effect_runtime* runtime, api::resource_view rtv) {
-    std::lock_guard session(sessionMutex());
+void RecordingSession::processFrame(api::effect_runtime* runtime, api::resource_view rtv) {
+    std::lock_guard events(eventMutex_);
     api::device* device = runtime->get_device();
     const api::resource backBuffer = device->get_resource_from_view(rtv);
 
-    if (!recordRequested.load()) {
-        if (frameCount != 0)
-            stopRecording(runtime);
+    if (!requested_.load()) {
+        if (frameCount_ != 0)
+            stop(runtime);
         return;
     }
-    if (frameCount == 0 && !startRecording(runtime, device, backBuffer))
+    if (frameCount_ == 0 && !start(runtime, device, backBuffer))
         return;
 
-    const std::int64_t now = steadyNow();
-    if (frameCount > 0) {
-        const std::int64_t interval = 1'000'000 / std::max<std::int32_t>(*videoFps, 1);
-        const std::int64_t elapsed = (now - lastFrameTime) / 1'000;
+    const std::int64_t now = steadyNanoseconds();
+    if (frameCount_ > 0) {
+        const std::int64_t interval = 1'000'000 / std::max<std::int32_t>(settings_.fps(), 1);
+        const std::int64_t elapsed = (now - lastFrameTime_) / 1'000;
         if (elapsed < interval)
             return;
     }
     // The reference is this frame's own time, so the processed rate falls
     // below kivren_fps when frame times do not divide the interval.
-    lastFrameTime = now;
+    lastFrameTime_ = now;
     // The frame counts as processed even when its capture throws: a session
-    // left at frameCount 0 would be started a second time over the first.
+    // left at frameCount_ 0 would be started a second time over the first.
     const auto finishFrame = [this] {
-        if (*recordCustomPass)
-            customTurn = !customTurn;
-        ++frameCount;
+        if (settings_.isOn(Switch::CustomPass))
+            customTurn_ = !customTurn_;
+        ++frameCount_;
     };
     try {
         capturePasses(runtime);
@@ -125,28 +110,20 @@ std::string chooseTakeName(const StartSettings& settings) {
     return take;
 }
 
+} // namespace
+
 // The ID pass's meshes and colours as this take draws them, beside its video.
 // A list that cannot be written costs the list, never the recording.
-void writeCustomPassManifest(Kivren& k, const std::string& path, const std::string& take,
-                             api::format backBufferFormat) {
+void RecordingSession::writeCustomPassManifest(const std::string& path, const std::string& take,
+                                               api::format backBufferFormat) const {
     CustomPassManifest manifest;
     manifest.take = take;
     manifest.srgbBackBuffer = backBufferFormat == api::format::r8g8b8a8_unorm_srgb ||
                               backBufferFormat == api::format::b8g8r8a8_unorm_srgb;
-    manifest.proRes4444 = k.recordCustomPass444 && *k.recordCustomPass444;
-    {
-        std::lock_guard lock(k.shaderMutex);
-        manifest.highlight = k.highlightColour;
-    }
-    {
-        std::lock_guard lock(k.idPassMutex);
-        for (const MeshHash hash : k.idPassMeshes) {
-            const auto colour = k.idPassColours.find(hash);
-            if (colour != k.idPassColours.end())
-                manifest.meshes.push_back(
-                    {hash, colour->second.r, colour->second.g, colour->second.b});
-        }
-    }
+    manifest.proRes4444 = settings_.isOn(Switch::CustomPass444);
+    manifest.highlight = idPass_.highlightColour();
+    for (const IdPassEntry& entry : idPass_.listedEntries())
+        manifest.meshes.push_back({entry.hash, entry.r, entry.g, entry.b});
     const std::string failure = writeManifestFile(path, customPassManifestText(manifest));
     if (!failure.empty())
         logToReShade(logFailure, fmt::format("[Kivren] Cannot write the ID pass list {}: {}; "
@@ -154,30 +131,28 @@ void writeCustomPassManifest(Kivren& k, const std::string& path, const std::stri
                                              path, failure));
 }
 
-void destroyReadbackTextures(Kivren& k, api::device* device) {
-    for (api::resource& texture : k.readbackTextures) {
+void RecordingSession::destroyReadbackTextures(api::device* device) {
+    for (api::resource& texture : readbackTextures_) {
         if (device && texture.handle != 0)
             device->destroy_resource(texture);
         texture = {};
     }
 }
 
-} // namespace
-
-bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
-                            api::resource backBuffer) {
-    const StartSettings settings{textSettings.value(TextSetting::path),
-                                 textSettings.value(TextSetting::name),
-                                 textSettings.value(TextSetting::ffmpeg)};
+bool RecordingSession::start(api::effect_runtime* runtime, api::device* device,
+                             api::resource backBuffer) {
+    const StartSettings settings{settings_.text(TextSetting::Path),
+                                 settings_.text(TextSetting::Name),
+                                 settings_.text(TextSetting::Ffmpeg)};
     const std::string take = settingsAllowStart(settings) ? chooseTakeName(settings) : "";
     if (take.empty()) {
-        recordRequested.exchange(false);
+        requested_.exchange(false);
         return false;
     }
 
     // The effect textures decide the format of their readback textures, so
     // they are looked up before anything is created.
-    passTextureViews = {};
+    passTextureViews_ = {};
     lookUpPassTextures(runtime);
     reportMissingTextures();
 
@@ -186,61 +161,53 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
         const PassKind pass = static_cast<PassKind>(i);
         if (!createReadbackTexture(device, pass, backBufferDesc)) {
             logToReShade(logFailure, "[Kivren] Failed to create host resources!");
-            destroyReadbackTextures(*this, device);
-            recordRequested.exchange(false);
+            destroyReadbackTextures(device);
+            requested_.exchange(false);
             return false;
         }
     }
 
     try {
-        runtime->get_screenshot_width_and_height(&frameWidth, &frameHeight);
-        frameCount = 0;
-        customTurn = false;
-        for (EncoderProcess& encoder : encoders)
-            encoder = EncoderProcess{};
-        for (std::atomic<bool>& stalled : passStalled)
-            stalled.store(false);
-        stallDeclaredAt.store(0);
-        recordingStart = steadyNow();
+        runtime->get_screenshot_width_and_height(&frameWidth_, &frameHeight_);
+        frameCount_ = 0;
+        customTurn_ = false;
+        recordingStart_ = steadyNanoseconds();
+        encoders_.begin(frameWidth_, frameHeight_, recordingStart_);
 
-        if (*recordFrameData) {
-            frameDataPath = joinPath(settings.path, take + ".txt");
-            frameDataFile.close();
-            frameDataFile.clear();
-            errno = 0;
-            frameDataFile.open(frameDataPath, std::ios::out | std::ios::trunc | std::ios::binary);
-            if (!frameDataFile.is_open())
-                logToReShade(logFailure,
-                             fmt::format("[Kivren] Cannot open the frame data file {} ({})",
-                                         frameDataPath, errnoText(errno)));
+        if (settings_.isOn(Switch::FrameData)) {
+            frameData_.open(joinPath(settings.path, take + ".txt"));
         }
 
         const api::format format = backBufferDesc.texture.format;
-        customPixelFormat =
+        customPixelFormat_ =
             format == api::format::r8g8b8a8_unorm || format == api::format::r8g8b8a8_unorm_srgb
                 ? "rgba"
                 : "bgra";
 
-        if (*recordCustomPass)
-            writeCustomPassManifest(*this, joinPath(settings.path, take + customPassManifestSuffix),
-                                    take, format);
+        if (settings_.isOn(Switch::CustomPass))
+            writeCustomPassManifest(joinPath(settings.path, take + customPassManifestSuffix), take,
+                                    format);
 
-        const bool chosen[] = {true, *recordDepth, *recordNormal, *recordCustomPass};
+        const bool chosen[] = {true, settings_.isOn(Switch::Depth), settings_.isOn(Switch::Normal),
+                               settings_.isOn(Switch::CustomPass)};
         for (int i = 0; i < passCount; ++i) {
             const PassKind pass = static_cast<PassKind>(i);
             if (!chosen[i])
                 continue;
             // A pass whose encoder does not start is not recorded; the others go on.
-            launchEncoder(settings.ffmpeg, joinPath(settings.path, take + takeFileSuffixes[i]),
-                          pass == PassKind::Custom ? customPixelFormat : "bgra", pass);
+            const bool custom = pass == PassKind::Custom;
+            encoders_.launch(settings.ffmpeg, joinPath(settings.path, take + takeFileSuffixes[i]),
+                             {custom ? customPixelFormat_ : "bgra", settings_.fps(),
+                              custom && settings_.isOn(Switch::CustomPass444)},
+                             pass);
         }
-        if (!startWriter())
+        if (!encoders_.startWriter())
             throw std::runtime_error("no writer thread");
     } catch (const std::exception& e) {
-        closeEncoders();
-        frameDataFile.close();
-        destroyReadbackTextures(*this, device);
-        recordRequested.exchange(false);
+        encoders_.close();
+        frameData_.abandon();
+        destroyReadbackTextures(device);
+        requested_.exchange(false);
         logToReShade(logFailure, fmt::format("[Kivren] Recording could not start: {}", e.what()));
         return false;
     }
@@ -248,44 +215,35 @@ bool Kivren::startRecording(api::effect_runtime* runtime, api::device* device,
     return true;
 }
 
-void Kivren::stopRecording(api::effect_runtime* runtime) {
+void RecordingSession::stop(api::effect_runtime* runtime) {
     logToReShade(logProgress, "[Kivren] Stopping recording...");
     if (runtime) {
         runtime->get_command_queue()->wait_idle();
-        destroyReadbackTextures(*this, runtime->get_device());
+        destroyReadbackTextures(runtime->get_device());
     } else {
         // No runtime to reach the GPU through: the device frees the textures
         // when it goes.
-        destroyReadbackTextures(*this, nullptr);
+        destroyReadbackTextures(nullptr);
     }
     // Closed whatever kivren_frame_data says now: it may have changed since the start.
-    if (frameDataFile.is_open()) {
-        frameDataFile.close();
-        // A full disk fails the writes (or the last one, at the close).
-        if (frameDataFile.fail())
-            logToReShade(logFailure,
-                         fmt::format("[Kivren] The frame data file {} could not be written "
-                                     "completely (is the disk full?).",
-                                     frameDataPath));
-        frameDataFile.clear();
-    }
-    closeEncoders();
+    frameData_.close();
+    encoders_.close();
 
-    const std::int64_t milliseconds = (steadyNow() - recordingStart) / 1'000'000;
-    measuredFps.exchange(sessionRate(frameCount, milliseconds));
-    logToReShade(logStatistics, fmt::format("[Kivren] {} frames  {}ms  (~{} fps)", frameCount,
-                                            milliseconds, measuredFps.load()));
-    frameCount = 0;
+    const std::int64_t milliseconds = (steadyNanoseconds() - recordingStart_) / 1'000'000;
+    const std::int32_t fps = sessionRate(frameCount_, milliseconds);
+    logToReShade(logStatistics, fmt::format("[Kivren] {} frames  {}ms  (~{} fps)", frameCount_,
+                                            milliseconds, fps));
+    frameCount_ = 0;
 }
 
-void Kivren::stopRecordingForUnload() {
-    recordRequested.exchange(false);
+void RecordingSession::stopForUnload() {
+    requested_.exchange(false);
     // The presenting thread ends the recording at its next frame, where the
     // GPU objects can be released too; give it a moment before doing it here.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (writerRunning.load() && std::chrono::steady_clock::now() < deadline)
+    while (encoders_.writerRunning() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    std::lock_guard session(sessionMutex());
-    if (frameCount != 0)
-        stopRecording(nullptr);
+    std::lock_guard events(eventMutex_);
+    if (frameCount_ != 0)
+        stop(nullptr);
 }

@@ -3,7 +3,8 @@
 // feeds every pipe. The render thread never waits for a stuck encoder for
 // good: the queue's wait has a limit, after which that encoder's pass is
 // dropped and the others go on.
-#include "core/kivren.h"
+#include "recording/encoder_set.h"
+
 #include "core/reshade_log.h"
 #include "formats/encoder_command_line.h"
 #include "recording/encoder_error_output.h"
@@ -25,11 +26,6 @@ namespace {
 // once the encoder has read what came before.
 constexpr std::size_t writeChunk = std::size_t{1} << 20;
 
-FrameQueueView queueOf(Kivren& plugin) {
-    return {plugin.frameQueue, plugin.queueMutex, plugin.queueReady, plugin.writerRunning,
-            plugin.writerActivity};
-}
-
 } // namespace
 
 const char* passName(PassKind pass) {
@@ -46,11 +42,28 @@ const char* passName(PassKind pass) {
     return "Unknown";
 }
 
-bool Kivren::launchEncoder(const std::string& ffmpeg, const std::string& outputPath,
-                           const std::string& pixelFormat, PassKind pass) {
-    const bool proRes4444 = pass == PassKind::Custom && recordCustomPass444 && *recordCustomPass444;
-    const std::string commandLine = encoderCommandLine(ffmpeg, pixelFormat, frameWidth, frameHeight,
-                                                       *videoFps, outputPath, proRes4444);
+EncoderSet::~EncoderSet() {
+    if (writerThread_.joinable()) {
+        queue_.stop();
+        writerThread_.join();
+    }
+}
+
+void EncoderSet::begin(std::uint32_t width, std::uint32_t height, std::int64_t recordingStart) {
+    width_ = width;
+    height_ = height;
+    recordingStart_ = recordingStart;
+    for (EncoderProcess& encoder : encoders_)
+        encoder = EncoderProcess{};
+    for (std::atomic<bool>& stalled : passStalled_)
+        stalled.store(false);
+    stallDeclaredAt_.store(0);
+}
+
+bool EncoderSet::launch(const std::string& ffmpeg, const std::string& outputPath,
+                        const EncoderFormat& format, PassKind pass) {
+    const std::string commandLine = encoderCommandLine(ffmpeg, format.pixelFormat, width_, height_,
+                                                       format.fps, outputPath, format.proRes4444);
     const ChildLaunch child = startChildProcess(commandLine);
     if (child.failure == ChildLaunch::Failure::Pipe) {
         logToReShade(logFailure, fmt::format("[Kivren] CreatePipe failed ({})",
@@ -65,7 +78,7 @@ bool Kivren::launchEncoder(const std::string& ffmpeg, const std::string& outputP
                                  child.systemError, systemErrorText(child.systemError)));
         return false;
     }
-    EncoderProcess& encoder = encoders[passIndex(pass)];
+    EncoderProcess& encoder = encoders_[passIndex(pass)];
     encoder.pipe = child.pipe;
     encoder.process = child.process;
     encoder.outputPath = outputPath;
@@ -74,18 +87,38 @@ bool Kivren::launchEncoder(const std::string& ffmpeg, const std::string& outputP
     return true;
 }
 
-void Kivren::enqueueFrame(const std::uint8_t* data, std::uint32_t rowPitch,
-                          std::uint32_t mappedRows, std::uint32_t mappedRowBytes, PassKind pass,
-                          RowOrder rowOrder) {
-    const NativeHandle pipe = encoders[passIndex(pass)].pipe;
-    if (pipe == invalidPipe || passStalled[passIndex(pass)].load())
+void EncoderSet::attach(PassKind pass, NativeHandle pipe) {
+    encoders_[passIndex(pass)].pipe = pipe;
+}
+
+bool EncoderSet::accepts(PassKind pass) const {
+    return encoders_[passIndex(pass)].pipe != invalidPipe && !passStalled_[passIndex(pass)].load();
+}
+
+void EncoderSet::countDue(PassKind pass) {
+    ++encoders_[passIndex(pass)].framesDue;
+}
+
+bool EncoderSet::claimTurn(PassKind pass, std::int32_t turn) {
+    EncoderProcess& encoder = encoders_[passIndex(pass)];
+    if (encoder.capturedTurn == turn)
+        return false;
+    encoder.capturedTurn = turn;
+    return true;
+}
+
+void EncoderSet::enqueueFrame(const std::uint8_t* data, std::uint32_t rowPitch,
+                              std::uint32_t mappedRows, std::uint32_t mappedRowBytes, PassKind pass,
+                              RowOrder rowOrder) {
+    const NativeHandle pipe = encoders_[passIndex(pass)].pipe;
+    if (pipe == invalidPipe || passStalled_[passIndex(pass)].load())
         return;
-    const std::size_t rowBytes = std::size_t{frameWidth} * 4;
-    const std::size_t height = frameHeight;
+    const std::size_t rowBytes = std::size_t{width_} * 4;
+    const std::size_t height = height_;
 
     PendingFrame frame{{}, pipe, pass};
     try {
-        frame.pixels = FrameBytes::allocate(rowBytes * height);
+        frame.pixels = buffers_.allocate(rowBytes * height);
     } catch (const std::bad_alloc&) {
         // Counted as due and never written: the stop reports the loss.
         return;
@@ -95,29 +128,22 @@ void Kivren::enqueueFrame(const std::uint8_t* data, std::uint32_t rowPitch,
     packFrame(frame.pixels.data.get(), rowBytes, height,
               {data, rowPitch, mappedRows, mappedRowBytes}, rowOrder);
 
-    FrameQueueView queue = queueOf(*this);
     // A writer whose stalled pass was just dropped gets one more limit to
     // move on, counted from the drop, whichever frame first waits for it.
-    while (queue.push(frame, frameQueueBudget, stallLimits, stallDeclaredAt.load()) ==
-           FrameQueueView::Push::writerStuck) {
+    while (queue_.push(frame, limits_.queueBudget, limits_.stall, stallDeclaredAt_.load()) ==
+           FrameQueue::Push::WriterStuck) {
         // A writer stuck beyond that costs this frame, never the game its frames.
-        if (!declareStalledPass() || passStalled[passIndex(pass)].load())
+        if (!declareStalledPass() || passStalled_[passIndex(pass)].load())
             return;
     }
 }
 
-bool Kivren::startWriter() {
-    {
-        std::lock_guard lock(queueMutex);
-        writerFinished = false;
-    }
-    writerActivity.busyPass.store(-1);
-    writerActivity.stepped();
-    writerRunning.exchange(true);
+bool EncoderSet::startWriter() {
+    queue_.open();
     try {
-        writerThread = std::thread([this] { writerLoop(); });
+        writerThread_ = std::thread([this] { writerLoop(); });
     } catch (const std::system_error& e) {
-        writerRunning.exchange(false);
+        queue_.stop();
         logToReShade(logFailure,
                      fmt::format("[Kivren] Writer thread could not start ({})", e.code().value()));
         return false;
@@ -125,33 +151,29 @@ bool Kivren::startWriter() {
     return true;
 }
 
-void Kivren::writerLoop() {
-    FrameQueueView queue = queueOf(*this);
+void EncoderSet::writerLoop() {
     try {
         PendingFrame frame;
-        while (queue.pop(frame)) {
+        while (queue_.pop(frame)) {
             writeFrame(frame);
             frame.pixels = {};
         }
     } catch (const std::exception& e) {
         // The render thread must not wait for room that will never come.
-        queue.stop();
+        queue_.stop();
         logToReShade(logFailure, fmt::format("[Kivren] Writer thread failed: {}", e.what()));
     }
-    {
-        std::lock_guard lock(queueMutex);
-        writerFinished = true;
-    }
-    queueReady.notify_all();
+    queue_.writerFinished();
 }
 
-void Kivren::writeFrame(PendingFrame& frame) {
+void EncoderSet::writeFrame(PendingFrame& frame) {
     const std::size_t pass = passIndex(frame.pass);
-    EncoderProcess& encoder = encoders[pass];
+    EncoderProcess& encoder = encoders_[pass];
+    WriterActivity& writerActivity = queue_.writer();
     // After a failed write the child is gone or stuck, and a stalled pass's
     // child has been ended: their later frames are lost, not written again.
     if (frame.pipe == invalidPipe || frame.pixels.empty() || encoder.writeFailed ||
-        passStalled[pass].load())
+        passStalled_[pass].load())
         return;
 
     writerActivity.busyFrame.store(encoder.framesWritten + 1);
