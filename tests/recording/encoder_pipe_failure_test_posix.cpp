@@ -1,7 +1,7 @@
 // A pipe that cannot be made: the process's descriptor limit lowered to the
 // descriptors already open makes the system refuse the encoder's pipe for
 // real, and the failure line carries the system's code and its words.
-#include "core/kivren.h"
+#include "recording/encoder_set.h"
 #include "reshade_module.h"
 
 #include <gtest/gtest.h>
@@ -14,10 +14,8 @@ namespace {
 
 TEST(EncoderLaunch, APipeThatCannotBeMadeIsReportedWithTheSystemsCode) {
     StandInReShade::instance().reset();
-    Kivren plugin;
-    plugin.videoFps = std::make_shared<std::int32_t>(30);
-    plugin.frameWidth = 4;
-    plugin.frameHeight = 4;
+    EncoderSet encoders;
+    encoders.begin(4, 4, 0);
 
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
@@ -29,11 +27,11 @@ TEST(EncoderLaunch, APipeThatCannotBeMadeIsReportedWithTheSystemsCode) {
     tight.rlim_cur = static_cast<rlim_t>(lowestFree);
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
     const bool launched =
-        plugin.launchEncoder("ffmpeg", "/nonexistent/video.mov", "bgra", PassKind::Main);
+        encoders.launch("ffmpeg", "/nonexistent/video.mov", {"bgra", 30, false}, PassKind::Main);
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
 
     EXPECT_FALSE(launched);
-    EXPECT_EQ(plugin.encoders[0].pipe, invalidPipe);
+    EXPECT_FALSE(encoders.hasEncoder(PassKind::Main));
     std::vector<std::string> failures;
     for (const std::string& line : StandInReShade::instance().logLines())
         if (line.rfind("1 ", 0) == 0)
