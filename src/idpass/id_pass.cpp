@@ -2,8 +2,8 @@
 // path after the first replay draw, which takes the game's device.
 #include "idpass/id_pass.h"
 
-#include "idpass/flat_shader.h"
 #include "formats/mesh_identity.h"
+#include "idpass/flat_shader.h"
 
 #include <d3d11.h>
 
