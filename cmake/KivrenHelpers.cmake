@@ -22,10 +22,25 @@ function(kivren_warnings target)
     endif()
 endfunction()
 
-# Adds the platform half of a "name.h / name_win32.cpp / name_posix.cpp" trio.
+# Adds the platform half of a "name.h / name_win32.cpp / name_posix.cpp" trio:
+# a service that both systems have, each side calling its own system.
 function(kivren_platform_sources target)
     foreach(base IN LISTS ARGN)
         target_sources(${target} PRIVATE ${base}_${KIVREN_PLATFORM}.cpp)
+    endforeach()
+endfunction()
+
+# Adds the other half of a "name.h / name_win32.cpp / name_stand_in.cpp" trio:
+# a service that only Windows has (the loader's DllMain, ReShade, d3d11.dll,
+# the HLSL compiler, the clipboard), reached natively through the stand-ins
+# that sim/ and the test programs provide in its place.
+function(kivren_stand_in_sources target)
+    foreach(base IN LISTS ARGN)
+        if(WIN32)
+            target_sources(${target} PRIVATE ${base}_win32.cpp)
+        else()
+            target_sources(${target} PRIVATE ${base}_stand_in.cpp)
+        endif()
     endforeach()
 endfunction()
 

@@ -11,7 +11,9 @@
 #include <thread>
 #include <vector>
 
-#include "idpass/hook/hook_engine.h"
+#include "hook/hook_engine.h"
+
+using namespace hook;
 
 extern "C" int benchCallTarget(int);
 extern "C" int benchToggleTarget(int);
@@ -85,7 +87,7 @@ void BM_DirectCall(benchmark::State& state) {
 
 void BM_HookedCall(benchmark::State& state) {
     installHooks();
-    if (enableHook(reinterpret_cast<void*>(&benchCallTarget)) > HookAlreadyEnabled) {
+    if (enableHook(reinterpret_cast<void*>(&benchCallTarget)) > HookStatus::AlreadyEnabled) {
         state.SkipWithError("enableHook failed");
         return;
     }

@@ -15,9 +15,6 @@ namespace {
 struct Rig {
     explicit Rig(const MeshKey& drawn) {
         createSimDevice(&device, &context);
-        plugin.debugModelsMode = std::make_shared<bool>(false);
-        plugin.previewCustomPass = std::make_shared<bool>(false);
-        plugin.recordCustomPass = std::make_shared<bool>(false);
         ID3D11Buffer* vertices =
             createSimBuffer(device, drawn.vertexBytes, D3D11_BIND_VERTEX_BUFFER);
         ID3D11Buffer* indices = createSimBuffer(device, drawn.indexBytes, D3D11_BIND_INDEX_BUFFER);
@@ -31,7 +28,7 @@ struct Rig {
         indices->Release();
         constants->Release();
         // A first replay draw takes the device and builds the highlight.
-        plugin.inReplay = true;
+        plugin.setInReplay(true);
         plugin.onDrawIndexed(context);
         // A realistic pass: a few hundred listed meshes.
         for (MeshHash hash = 1; hash <= 300; ++hash)
@@ -75,8 +72,8 @@ void BM_EmptyCall(benchmark::State& state) {
 
 void BM_OutsideReplay(benchmark::State& state) {
     Rig rig(drawnKey);
-    rig.plugin.inReplay = false;
-    *rig.plugin.previewCustomPass = true;
+    rig.plugin.setInReplay(false);
+    rig.plugin.settings().setSwitch(Switch::CustomPassPreview, true);
     run(state, rig);
 }
 
@@ -87,14 +84,14 @@ void BM_ReplayFeaturesOff(benchmark::State& state) {
 
 void BM_IdPassHit(benchmark::State& state) {
     Rig rig(drawnKey);
-    *rig.plugin.previewCustomPass = true;
+    rig.plugin.settings().setSwitch(Switch::CustomPassPreview, true);
     rig.plugin.addMeshHash("4dc13974d71cc7a7");
     run(state, rig);
 }
 
 void BM_IdPassMiss(benchmark::State& state) {
     Rig rig(drawnKey);
-    *rig.plugin.previewCustomPass = true;
+    rig.plugin.settings().setSwitch(Switch::CustomPassPreview, true);
     run(state, rig);
 }
 

@@ -3,9 +3,8 @@
 // whose reader only discards against one big write loop into the same kind
 // of pipe. Report: captureOnePass / memcpyOnePass/1 and captureIntoDeepQueue
 // / memcpyOnePass/8 times (goal below 1.5), and writer/loop bytes per second
-// (goal at least 0.8). captureOnePass / captureWithoutStallWatch is what the
-// stall watch costs the render thread (goal: no measurable difference).
-#include "core/kivren.h"
+// (goal at least 0.8).
+#include "recording/encoder_set.h"
 #include "recording/frame_packing.h"
 
 #include <benchmark/benchmark.h>
@@ -54,61 +53,26 @@ struct DiscardingPipe {
     }
 };
 
-std::unique_ptr<Kivren> pluginFeeding(NativeHandle pipe) {
-    auto plugin = std::make_unique<Kivren>();
-    plugin->frameWidth = width;
-    plugin->frameHeight = height;
-    plugin->encoders[0].pipe = pipe;
-    plugin->startWriter();
-    return plugin;
+std::unique_ptr<EncoderSet> encodersFeeding(NativeHandle pipe) {
+    auto encoders = std::make_unique<EncoderSet>();
+    encoders->begin(width, height, steadyNanoseconds());
+    encoders->attach(PassKind::Main, pipe);
+    encoders->startWriter();
+    return encoders;
 }
 
 void captureOnePass(benchmark::State& state) {
     const auto source = mappedFrame();
     // Writes cost nothing, so the render thread never waits for room.
     const NativeHandle devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    auto plugin = pluginFeeding(devNull);
+    auto encoders = encodersFeeding(devNull);
     for (auto _ : state)
-        plugin->enqueueFrame(source.data(), pitch, height, rowBytes, PassKind::Main,
-                             RowOrder::reversed);
-    plugin->closeEncoders();
+        encoders->enqueueFrame(source.data(), pitch, height, rowBytes, PassKind::Main,
+                               RowOrder::reversed);
+    encoders->close();
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frameBytes));
 }
 BENCHMARK(captureOnePass)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// The same pack and queue as enqueueFrame before the stall watch: a wait for
-// room without a limit, on the plugin's own queue and writer.
-void enqueueWithoutStallWatch(Kivren& plugin, const std::uint8_t* data) {
-    const NativeHandle pipe = plugin.encoders[0].pipe;
-    if (pipe == invalidPipe)
-        return;
-    FrameBytes pixels = FrameBytes::allocate(frameBytes);
-    packFrame(pixels.data.get(), rowBytes, height, {data, pitch, height, rowBytes},
-              RowOrder::reversed);
-    {
-        std::unique_lock lock(plugin.queueMutex);
-        plugin.queueReady.wait(lock, [&] {
-            std::size_t queued = 0;
-            for (const PendingFrame& frame : plugin.frameQueue)
-                queued += frame.pixels.size;
-            return plugin.frameQueue.empty() || queued + frameBytes <= plugin.frameQueueBudget ||
-                   !plugin.writerRunning.load();
-        });
-        plugin.frameQueue.push_back({std::move(pixels), pipe, PassKind::Main});
-    }
-    plugin.queueReady.notify_all();
-}
-
-void captureWithoutStallWatch(benchmark::State& state) {
-    const auto source = mappedFrame();
-    const NativeHandle devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    auto plugin = pluginFeeding(devNull);
-    for (auto _ : state)
-        enqueueWithoutStallWatch(*plugin, source.data());
-    plugin->closeEncoders();
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frameBytes));
-}
-BENCHMARK(captureWithoutStallWatch)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The copy alone, into as many destinations as it rotates through: one is
 // the strictest baseline, a destination that stays in the caches.
@@ -132,26 +96,26 @@ BENCHMARK(memcpyOnePass)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond)->UseReal
 void captureIntoDeepQueue(benchmark::State& state) {
     constexpr int depth = 8;
     const auto source = mappedFrame();
-    auto plugin = std::make_unique<Kivren>();
-    plugin->frameWidth = width;
-    plugin->frameHeight = height;
-    plugin->encoders[0].pipe = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const NativeHandle devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    auto encoders = std::make_unique<EncoderSet>();
+    encoders->begin(width, height, steadyNanoseconds());
+    encoders->attach(PassKind::Main, devNull);
     // No writer: the frames stay queued until the queue is emptied below,
     // outside the timing, and their buffers go back to the spares.
     int queued = 0;
     for (auto _ : state) {
-        plugin->enqueueFrame(source.data(), pitch, height, rowBytes, PassKind::Main,
-                             RowOrder::reversed);
+        encoders->enqueueFrame(source.data(), pitch, height, rowBytes, PassKind::Main,
+                               RowOrder::reversed);
         if (++queued == depth) {
             state.PauseTiming();
-            plugin->frameQueue.clear();
+            encoders->discardQueued();
             queued = 0;
             state.ResumeTiming();
         }
     }
-    plugin->frameQueue.clear();
-    close(static_cast<int>(plugin->encoders[0].pipe));
-    plugin->encoders[0].pipe = invalidPipe;
+    encoders->discardQueued();
+    encoders->attach(PassKind::Main, invalidPipe);
+    close(static_cast<int>(devNull));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frameBytes));
 }
 BENCHMARK(captureIntoDeepQueue)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -162,11 +126,11 @@ void writerIntoPipe(benchmark::State& state) {
     const auto source = mappedFrame();
     for (auto _ : state) {
         DiscardingPipe pipe;
-        auto plugin = pluginFeeding(pipe.fds[1]);
+        auto encoders = encodersFeeding(pipe.fds[1]);
         for (int f = 0; f < framesPerRun; ++f)
-            plugin->enqueueFrame(source.data(), pitch, height, rowBytes, PassKind::Main,
-                                 RowOrder::reversed);
-        plugin->closeEncoders(); // drains the queue, closes the pipe
+            encoders->enqueueFrame(source.data(), pitch, height, rowBytes, PassKind::Main,
+                                   RowOrder::reversed);
+        encoders->close(); // drains the queue, closes the pipe
     }
     state.SetBytesProcessed(
         static_cast<std::int64_t>(state.iterations() * framesPerRun * frameBytes));

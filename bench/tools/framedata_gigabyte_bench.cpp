@@ -8,8 +8,8 @@
 // follow the input's size. One iteration each: a case takes seconds. Each
 // input is written before its case and removed after it.
 #include "converter.h"
-#include "framedata/frame_data_format.h"
-#include "framedata/frame_record.h"
+#include "formats/frame_data_format.h"
+#include "formats/frame_data_writer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -33,13 +33,6 @@ fs::path folder() {
     return made;
 }
 
-void writeActor(std::ostream& out, float x, float y, float z, const Rotator& rotation) {
-    writeFrameNumber(out, x) << format::numberSeparator;
-    writeFrameNumber(out, y) << format::numberSeparator;
-    writeFrameNumber(out, z) << format::numberSeparator;
-    writeRotationQuat(out, rotation);
-}
-
 // Written a block at a time, so that the generator holds no more than the tool.
 template <typename Block> fs::path writeInput(const char* name, Block block) {
     const fs::path path = folder() / name;
@@ -61,16 +54,14 @@ fs::path recording() {
         for (long i = block * 60; i < block * 60 + 60; ++i) {
             const float t = static_cast<float>(i % 100000) * 0.01f;
             const int n = static_cast<int>(i % 100000);
-            writeActor(out, 3000.0f * std::cos(t), 4000.0f * std::sin(t), 800.0f + 10.0f * t,
-                       {static_cast<int>(4000 * std::sin(t)), n * 37, static_cast<int>(t)});
-            out << format::numberSeparator;
-            writeFrameNumber(out, 70.0f + 20.0f * std::sin(t)) << format::groupEnd;
-            writeActor(out, t * 3.0f, -t * 2.0f, 93.15f + t, {n * 11, n * 13, n * 17});
-            out << format::groupEnd;
+            writeCameraGroup(out,
+                             {3000.0f * std::cos(t), 4000.0f * std::sin(t), 800.0f + 10.0f * t},
+                             {static_cast<int>(4000 * std::sin(t)), n * 37, static_cast<int>(t)},
+                             70.0f + 20.0f * std::sin(t));
+            writeActorGroup(out, {t * 3.0f, -t * 2.0f, 93.15f + t}, {n * 11, n * 13, n * 17});
             for (int car = 0; car < 6; ++car) {
-                writeActor(out, 500.0f * static_cast<float>(car) + t, -300.0f * t, 17.01f,
-                           {n * 3, car * 8192 + n * 29, 0});
-                out << format::groupEnd;
+                writeActorGroup(out, {500.0f * static_cast<float>(car) + t, -300.0f * t, 17.01f},
+                                {n * 3, car * 8192 + n * 29, 0});
             }
             out << format::entryEnd;
         }

@@ -3,10 +3,10 @@
 // and checking alone, each output alone, and the whole program writing all
 // three files.
 #include "converter.h"
+#include "formats/frame_data_format.h"
+#include "formats/frame_data_writer.h"
 #include "frame_data_reader.h"
 #include "frame_data_writers.h"
-#include "framedata/frame_data_format.h"
-#include "framedata/frame_record.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,29 +24,20 @@ namespace format = frameDataFormat;
 constexpr int frameCount = 100000;
 constexpr int carCount = 6;
 
-void writeActor(std::ostream& out, float x, float y, float z, const Rotator& rotation) {
-    writeFrameNumber(out, x) << format::numberSeparator;
-    writeFrameNumber(out, y) << format::numberSeparator;
-    writeFrameNumber(out, z) << format::numberSeparator;
-    writeRotationQuat(out, rotation);
-}
-
 // Everything moves on every frame, so that no number repeats its neighbour's text.
 const std::string& recording() {
     static const std::string text = [] {
         std::ostringstream out;
         for (int i = 0; i < frameCount; ++i) {
             const float t = static_cast<float>(i) * 0.01f;
-            writeActor(out, 3000.0f * std::cos(t), 4000.0f * std::sin(t), 800.0f + 10.0f * t,
-                       {static_cast<int>(4000 * std::sin(t)), i * 37, static_cast<int>(t)});
-            out << format::numberSeparator;
-            writeFrameNumber(out, 70.0f + 20.0f * std::sin(t)) << format::groupEnd;
-            writeActor(out, t * 3.0f, -t * 2.0f, 93.15f + t, {i * 11, i * 13, i * 17});
-            out << format::groupEnd;
+            writeCameraGroup(out,
+                             {3000.0f * std::cos(t), 4000.0f * std::sin(t), 800.0f + 10.0f * t},
+                             {static_cast<int>(4000 * std::sin(t)), i * 37, static_cast<int>(t)},
+                             70.0f + 20.0f * std::sin(t));
+            writeActorGroup(out, {t * 3.0f, -t * 2.0f, 93.15f + t}, {i * 11, i * 13, i * 17});
             for (int car = 0; car < carCount; ++car) {
-                writeActor(out, 500.0f * static_cast<float>(car) + t, -300.0f * t, 17.01f,
-                           {i * 3, car * 8192 + i * 29, 0});
-                out << format::groupEnd;
+                writeActorGroup(out, {500.0f * static_cast<float>(car) + t, -300.0f * t, 17.01f},
+                                {i * 3, car * 8192 + i * 29, 0});
             }
             out << format::entryEnd;
         }

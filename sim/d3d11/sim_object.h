@@ -35,7 +35,6 @@ public:
     ULONG addRef();
     ULONG release();
     bool alive() const { return refs_.load() > 0; }
-    ULONG references() const { return static_cast<ULONG>(refs_.load()); }
 
 protected:
     // Runs once, when the last reference goes: the object lets go of what it

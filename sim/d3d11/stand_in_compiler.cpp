@@ -6,6 +6,7 @@
 
 #include <d3dcompiler.h>
 
+#include <cctype>
 #include <charconv>
 #include <cstring>
 #include <string>
@@ -32,8 +33,12 @@ constexpr std::string_view pieces[] = {
     ";    return o;}",
 };
 
-// Whether the text is one float literal and nothing else.
+// Whether the text is one float literal and nothing else. HLSL has no
+// literal for NaN or infinity, which from_chars would read.
 bool isNumber(std::string_view text) {
+    if (text.empty() ||
+        !(std::isdigit(static_cast<unsigned char>(text[0])) || text[0] == '-' || text[0] == '.'))
+        return false;
     float value = 0.0f;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return !text.empty() && error == std::errc() && end == text.data() + text.size();

@@ -1,6 +1,6 @@
 #include "fake_encoder.h"
 
-#include "recording/command_line.h"
+#include "formats/encoder_command_line.h"
 
 #include <windows.h>
 

@@ -17,13 +17,13 @@ int main(int argc, char** argv) {
         std::string error;
         const std::vector<std::string> args(argv + 1, argv + argc);
         switch (parseReplayOptions(args, options, error)) {
-        case ParseOutcome::help:
+        case ParseOutcome::Help:
             std::fputs(replayUsage().c_str(), stdout);
             return 0;
-        case ParseOutcome::usageError:
+        case ParseOutcome::UsageError:
             std::fprintf(stderr, "kivren-sim: %s\n%s", error.c_str(), replayUsage().c_str());
             return 2;
-        case ParseOutcome::run:
+        case ParseOutcome::Run:
             break;
         }
 

@@ -23,15 +23,15 @@ PluginCounters readPluginCounters(SimHost& host) {
     Kivren* plugin = pluginObject(host);
     if (!plugin)
         return counters;
-    counters.recordRequested = plugin->recordRequested.load();
+    counters.recordRequested = plugin->session().requested();
     // The session's counters change only inside ReShade's events, which run
     // on this same thread between frames.
-    counters.processed = plugin->frameCount;
-    std::lock_guard lock(plugin->queueMutex);
-    counters.queueDepth = plugin->frameQueue.size();
+    counters.processed = plugin->session().processedFrames();
+    const EncoderSet& encoders = plugin->session().encoders();
+    counters.queueDepth = encoders.queuedFrames();
     for (std::size_t pass = 0; pass < counters.due.size(); ++pass) {
-        counters.due[pass] = plugin->encoders[pass].framesDue;
-        counters.written[pass] = plugin->encoders[pass].framesWritten;
+        counters.due[pass] = encoders.framesDue(static_cast<PassKind>(pass));
+        counters.written[pass] = encoders.framesWritten(static_cast<PassKind>(pass));
     }
     return counters;
 }
@@ -41,8 +41,7 @@ std::map<std::uint64_t, std::array<std::uint8_t, 3>> readIdPassColours(SimHost& 
     Kivren* plugin = pluginObject(host);
     if (!plugin)
         return colours;
-    std::lock_guard lock(plugin->idPassMutex);
-    for (const auto& [hash, colour] : plugin->idPassColours)
+    for (const auto& [hash, colour] : plugin->idPass().colours())
         colours[hash] = {eightBit(colour.r), eightBit(colour.g), eightBit(colour.b)};
     return colours;
 }

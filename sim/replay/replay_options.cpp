@@ -143,7 +143,7 @@ ParseOutcome parseReplayOptions(const std::vector<std::string>& args, ReplayOpti
          [&](const std::string& v) {
              if (v != "realtime" && v != "fast")
                  return false;
-             options.pace = v == "fast" ? ReplayPace::fast : ReplayPace::realtime;
+             options.pace = v == "fast" ? ReplayPace::Fast : ReplayPace::Realtime;
              return true;
          }},
     };
@@ -159,11 +159,11 @@ ParseOutcome parseReplayOptions(const std::vector<std::string>& args, ReplayOpti
             hasValue = true;
         }
         if (option == "--help" || option == "-h")
-            return ParseOutcome::help;
+            return ParseOutcome::Help;
         if (option == "--quiet" || option == "--no-frame-data") {
             if (hasValue) {
                 error = option + " takes no value";
-                return ParseOutcome::usageError;
+                return ParseOutcome::UsageError;
             }
             if (option == "--quiet")
                 options.quiet = true;
@@ -174,12 +174,12 @@ ParseOutcome parseReplayOptions(const std::vector<std::string>& args, ReplayOpti
         const auto setter = valued.find(option);
         if (setter == valued.end()) {
             error = "unknown option " + args[i];
-            return ParseOutcome::usageError;
+            return ParseOutcome::UsageError;
         }
         if (!hasValue) {
             if (i + 1 >= args.size()) {
                 error = option + " needs a value";
-                return ParseOutcome::usageError;
+                return ParseOutcome::UsageError;
             }
             value = args[++i];
         }
@@ -187,7 +187,7 @@ ParseOutcome parseReplayOptions(const std::vector<std::string>& args, ReplayOpti
             error = "bad value for " + option + ": '" + value + "'";
             if (option == "--name")
                 error += " (a file name, without a folder)";
-            return ParseOutcome::usageError;
+            return ParseOutcome::UsageError;
         }
     }
 
@@ -199,10 +199,10 @@ ParseOutcome parseReplayOptions(const std::vector<std::string>& args, ReplayOpti
         if (!known) {
             error = "no mesh '" + name + "' in the scene with " + std::to_string(options.cars) +
                     " cars (meshes: " + meshNames(options.cars) + ")";
-            return ParseOutcome::usageError;
+            return ParseOutcome::UsageError;
         }
     }
-    return ParseOutcome::run;
+    return ParseOutcome::Run;
 }
 
 std::string replayUsage() {

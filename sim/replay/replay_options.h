@@ -10,10 +10,10 @@
 enum class ReplayPace {
     // Game frames presented at the game frame rate in wall-clock time, as a
     // replay plays in the game.
-    realtime,
+    Realtime,
     // No pacing at the game rate: each frame is presented as soon as the
     // plugin's kivren_fps interval has passed, so every game frame is processed.
-    fast,
+    Fast,
 };
 
 struct ReplayOptions {
@@ -34,11 +34,11 @@ struct ReplayOptions {
     std::string ffmpeg = "ffmpeg";
     bool frameData = true;
     std::filesystem::path plugin; // empty: the built plugin beside the program
-    ReplayPace pace = ReplayPace::realtime;
+    ReplayPace pace = ReplayPace::Realtime;
     bool quiet = false;
 };
 
-enum class ParseOutcome { run, help, usageError };
+enum class ParseOutcome { Run, Help, UsageError };
 
 // Fills options from the arguments (without the program name). On a usage
 // error, error says what was wrong in one line.

@@ -1,7 +1,7 @@
 #include "replay_session.h"
 
 #include "drawing_game.h"
-#include "idpass/mesh_identity.h"
+#include "formats/mesh_identity.h"
 #include "plugin_counters.h"
 #include "replay_system.h"
 #include "reshade_module.h"
@@ -243,7 +243,7 @@ void Session::presentFrame(std::uint32_t frame) {
     runtime_->drawEffectTexture("Kivren_Normal", normal_);
     t.effects += secondsSince(start);
 
-    if (o_.pace == ReplayPace::fast && lastEvents_ != Clock::time_point{}) {
+    if (o_.pace == ReplayPace::Fast && lastEvents_ != Clock::time_point{}) {
         // The plugin takes a frame once 1/kivren_fps has passed since the last.
         const auto interval = std::chrono::microseconds(1'000'000 / o_.fps + 200);
         start = Clock::now();
@@ -270,7 +270,7 @@ void Session::play() {
                          "to quit without waiting)");
             return;
         }
-        if (o_.pace == ReplayPace::realtime) {
+        if (o_.pace == ReplayPace::Realtime) {
             const auto start = Clock::now();
             sleepUntil(started + frame * period);
             result_.times.waiting += secondsSince(start);

@@ -28,9 +28,28 @@ bool standardOutputIsTerminal();
 // The program as the plugin will start it: a path, or a name looked up on PATH.
 std::optional<std::filesystem::path> findProgram(const std::string& program);
 
+// What a program printed and how it ended.
+struct ProgramRun {
+    int exitCode = -1;  // -1 when it did not start or did not exit normally (a crash, a signal)
+    std::string output; // standard output, with standard error when it is shown
+};
+
+enum class ChildStreams {
+    // As a shell runs a program: this program's standard input, standard
+    // error interleaved with standard output.
+    AsFromShell,
+    // A program asked a question: standard input and standard error go
+    // nowhere (and on Windows it gets no console window).
+    Quiet,
+};
+
 // Runs a program with these arguments, never through a shell, so that no
-// character of a path means anything; its standard output, or nothing when
-// it could not run or failed. Its standard error goes nowhere.
+// character of a path means anything; in workingFolder when one is given.
+ProgramRun runProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& workingFolder = {},
+                      ChildStreams streams = ChildStreams::AsFromShell);
+
+// A quiet program's standard output, or nothing when it could not run or failed.
 std::optional<std::string> programOutput(const std::filesystem::path& program,
                                          const std::vector<std::string>& args);
 

@@ -162,11 +162,13 @@ std::optional<std::filesystem::path> findProgram(const std::string& program) {
     }
 }
 
-std::optional<std::string> programOutput(const std::filesystem::path& program,
-                                         const std::vector<std::string>& args) {
+ProgramRun runProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& workingFolder, ChildStreams streams) {
+    const bool quiet = streams == ChildStreams::Quiet;
+    ProgramRun run;
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
-        return std::nullopt;
+        return run;
     std::vector<std::string> words{program.string()};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -177,8 +179,14 @@ std::optional<std::string> programOutput(const std::filesystem::path& program,
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    if (quiet) {
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    } else {
+        posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
+    }
+    if (!workingFolder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
     // The child starts with the signals at their defaults, not this program's.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
@@ -197,14 +205,13 @@ std::optional<std::string> programOutput(const std::filesystem::path& program,
     close(fds[1]);
     if (error) {
         close(fds[0]);
-        return std::nullopt;
+        return run;
     }
-    std::string text;
     char buffer[4096];
     for (;;) {
         const ssize_t n = read(fds[0], buffer, sizeof buffer);
         if (n > 0)
-            text.append(buffer, static_cast<std::size_t>(n));
+            run.output.append(buffer, static_cast<std::size_t>(n));
         else if (n == 0 || errno != EINTR)
             break;
     }
@@ -212,9 +219,9 @@ std::optional<std::string> programOutput(const std::filesystem::path& program,
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return std::nullopt;
-    return text;
+    if (WIFEXITED(status))
+        run.exitCode = WEXITSTATUS(status);
+    return run;
 }
 
 std::optional<std::string> commandOutput(const std::string& commandLine) {

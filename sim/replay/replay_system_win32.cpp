@@ -166,8 +166,10 @@ std::optional<std::filesystem::path> findProgram(const std::string& program) {
     return std::nullopt;
 }
 
-std::optional<std::string> programOutput(const std::filesystem::path& program,
-                                         const std::vector<std::string>& args) {
+ProgramRun runProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& workingFolder, ChildStreams streams) {
+    const bool quiet = streams == ChildStreams::Quiet;
+    ProgramRun run;
     std::wstring line = quoted(program.wstring());
     for (const std::string& arg : args)
         line += L" " + quoted(std::filesystem::path(arg).wstring());
@@ -176,40 +178,41 @@ std::optional<std::string> programOutput(const std::filesystem::path& program,
     HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
-        return std::nullopt;
+        return run;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    HANDLE nul =
-        CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    &inherit, OPEN_EXISTING, 0, nullptr);
+    HANDLE nul = INVALID_HANDLE_VALUE;
+    if (quiet)
+        nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          &inherit, OPEN_EXISTING, 0, nullptr);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nul;
+    startup.hStdInput = quiet ? nul : GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = writeEnd;
-    startup.hStdError = nul;
+    startup.hStdError = quiet ? nul : writeEnd;
     PROCESS_INFORMATION process{};
+    const std::wstring folder = workingFolder.wstring();
     const BOOL started =
         CreateProcessW(program.wstring().c_str(), line.data(), nullptr, nullptr, TRUE,
-                       CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+                       quiet ? CREATE_NO_WINDOW : 0, nullptr,
+                       folder.empty() ? nullptr : folder.c_str(), &startup, &process);
     CloseHandle(writeEnd);
     if (nul != INVALID_HANDLE_VALUE)
         CloseHandle(nul);
-    std::optional<std::string> result;
     if (started) {
-        std::string text;
         char buffer[4096];
         DWORD n = 0;
         while (ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0)
-            text.append(buffer, n);
+            run.output.append(buffer, n);
         WaitForSingleObject(process.hProcess, INFINITE);
-        DWORD code = 1;
-        if (GetExitCodeProcess(process.hProcess, &code) && code == 0)
-            result = std::move(text);
+        DWORD code = 0;
+        if (GetExitCodeProcess(process.hProcess, &code))
+            run.exitCode = static_cast<int>(code);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
     CloseHandle(readEnd);
-    return result;
+    return run;
 }
 
 std::optional<std::string> commandOutput(const std::string& commandLine) {

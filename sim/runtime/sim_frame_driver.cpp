@@ -2,6 +2,13 @@
 
 #include "reshade_module.h"
 
+namespace {
+
+// The replay that present() shows has this many cars.
+constexpr int presentedCars = 2;
+
+} // namespace
+
 SimReplayState SimFrameDriver::replayAt(std::uint32_t frame, int cars) {
     SimReplayState state;
     state.inReplay = true;
@@ -16,7 +23,7 @@ SimReplayState SimFrameDriver::replayAt(std::uint32_t frame, int cars) {
 }
 
 void SimFrameDriver::present(std::uint32_t frame) {
-    host_.game().setState(replayAt(frame, cars_));
+    host_.game().setState(replayAt(frame, presentedCars));
     host_.game().renderFrame();
 
     static const char* const textures[] = {"Kivren_Main", "Kivren_Depth", "Kivren_Normal"};

@@ -23,10 +23,8 @@ public:
     static void fireFrameEvents(SimEffectRuntime& runtime);
 
     static SimReplayState replayAt(std::uint32_t frame, int cars);
-    void setCars(int cars) { cars_ = cars; }
 
 private:
     SimHost& host_;
     SimEffectRuntime& runtime_;
-    int cars_ = 2;
 };

@@ -66,17 +66,17 @@ void Kivren::commandStart(const std::vector<std::string>& words) {
         consoleLine("kivren_start takes no parameters");
         return;
     }
-    if (!effectsEnabled.load()) {
+    if (!effectsEnabled_.load()) {
         consoleLine("Enable ReShade effects first");
         return;
     }
-    if (recordRequested.load())
+    if (session_.requested())
         return;
     // The next presented frame sees the request and starts the recording.
-    recordRequested.exchange(true);
+    session_.request();
 }
 
 void Kivren::commandStop(const std::vector<std::string>&) {
     // The next presented frame stops a running recording.
-    recordRequested.exchange(false);
+    session_.cancel();
 }

@@ -9,18 +9,8 @@
 
 Kivren::Kivren() = default;
 
-Kivren::~Kivren() {
-    // A writer still running here would terminate the process when its thread
-    // object goes; end it after it has written what is queued.
-    if (writerThread.joinable()) {
-        {
-            std::lock_guard lock(queueMutex);
-            writerRunning.store(false);
-        }
-        queueReady.notify_all();
-        writerThread.join();
-    }
-}
+// The encoders end their writer themselves, after it has written what is queued.
+Kivren::~Kivren() = default;
 
 void reportHostCallFailure(Kivren& plugin, const char* what, const char* reason) noexcept {
     try {
@@ -37,24 +27,7 @@ void Kivren::consoleLine(const std::string& text) {
 
 void Kivren::onLoad() {
     guardHostCall(*this, "onLoad", [this] {
-        recordPath = std::make_shared<std::string>("C:\\Kivren");
-        recordName = std::make_shared<std::string>("video");
-        recordDepth = std::make_shared<bool>(true);
-        recordNormal = std::make_shared<bool>(false);
-        recordCustomPass = std::make_shared<bool>(false);
-        previewCustomPass = std::make_shared<bool>(false);
-        recordFrameData = std::make_shared<bool>(true);
-        debugModelsMode = std::make_shared<bool>(false);
-        videoFps = std::make_shared<std::int32_t>(30);
-        ffmpegPath = std::make_shared<std::string>("ffmpeg");
-        recordCustomPass444 = std::make_shared<bool>(false);
-        textSettings.publish(TextSetting::path, *recordPath);
-        textSettings.publish(TextSetting::name, *recordName);
-        textSettings.publish(TextSetting::ffmpeg, *ffmpegPath);
-        savedSettingValues = {*recordPath, *recordName, *ffmpegPath};
-        refusedSettingValues = {};
-
-        highlightColour = {1.0f, 0.0f, 1.0f};
+        settings_.resetToDefaults();
 
         installInterception();
 
@@ -70,24 +43,26 @@ void Kivren::onLoad() {
     });
 }
 
+void Kivren::updateEffectsEnabled(reshade::api::effect_runtime* runtime) {
+    effectsEnabled_.exchange(runtime->get_effects_state());
+}
+
+void Kivren::processFrame(reshade::api::effect_runtime* runtime, reshade::api::resource_view rtv) {
+    session_.processFrame(runtime, rtv);
+}
+
+void Kivren::captureCustomPass(reshade::api::effect_runtime* runtime,
+                               reshade::api::resource_view rtv) {
+    session_.captureCustomPass(runtime, rtv);
+}
+
 void Kivren::onUnload() {
     guardHostCall(*this, "onUnload", [this] {
         // A recording still running ends here, while the object is whole.
-        stopRecordingForUnload();
+        session_.stopForUnload();
         // From here on no draw reaches the plugin.
         removeInterception();
-        releaseGraphicsObjects();
+        // The parts keep their values: their destructors release nothing again.
+        idPass_.releaseGraphicsObjects();
     });
-}
-
-// The members keep their values: the destructor releases none of them again.
-void Kivren::releaseGraphicsObjects() {
-    if (highlightShader)
-        highlightShader->Release();
-    if (gameDevice)
-        gameDevice->Release();
-    for (auto& [hash, shader] : idPassShaders) {
-        if (shader)
-            shader->Release();
-    }
 }

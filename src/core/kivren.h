@@ -1,7 +1,9 @@
 #pragma once
-// The plugin object: one per process, owned by pluginInstance. It holds every
-// piece of the plugin's state; the host, ReShade and the draw interception
-// reach it from their own threads (see the comments on each group).
+// The plugin object: one per process, owned by pluginInstance. It implements
+// the hosts' interfaces and wires the parts together: the settings, the
+// recording session (with its encoders and frame data log), the ID pass and
+// debug-models mode. The host, ReShade and the draw interception reach it from
+// their own threads; each part guards its own state.
 
 // The host's PluginSettingsWindow.h includes nothing of its own.
 #include <cstdint>
@@ -9,31 +11,21 @@
 
 #include "bakkesmod/plugin/PluginSettingsWindow.h"
 #include "bakkesmod/plugin/bakkesmodplugin.h"
-#include "core/text_settings.h"
 #include "bakkesmod/wrappers/canvaswrapper.h"
-#include "idpass/mesh_key.h"
-#include "recording/frame_queue.h"
-#include "recording/recording_types.h"
+#include "core/plugin_settings.h"
+#include "idpass/debug_models.h"
+#include "idpass/id_pass.h"
+#include "recording/recording_session.h"
 
 #include <reshade_api.hpp>
 
-#include <array>
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
-#include <fstream>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
-struct ID3D11Device;
 struct ID3D11DeviceContext;
-struct ID3D11PixelShader;
 
 class Kivren final : public BakkesMod::Plugin::BakkesModPlugin,
                      public BakkesMod::Plugin::PluginSettingsWindow {
@@ -76,144 +68,6 @@ public:
     // Every indexed draw of the game, on its render thread.
     void onDrawIndexed(ID3D11DeviceContext* context);
 
-    // ---- Host and settings state --------------------------------------------
-    std::atomic<bool> effectsEnabled{true};
-    // Bound to the console variables: the host writes them. The three text
-    // values are read only through textSettings, which their change handler
-    // keeps current; the others are single values read as they stand.
-    std::shared_ptr<std::string> recordPath;
-    std::shared_ptr<std::string> recordName;
-    std::shared_ptr<bool> recordDepth;
-    std::shared_ptr<bool> recordFrameData;
-    std::shared_ptr<bool> recordNormal;
-    std::shared_ptr<bool> recordCustomPass;
-    std::shared_ptr<bool> previewCustomPass;
-    std::shared_ptr<bool> debugModelsMode;
-    std::shared_ptr<std::int32_t> videoFps;
-    std::shared_ptr<std::string> ffmpegPath;
-    // The ID pass in ProRes 4444 (clean matte edges); off keeps every command line as it was.
-    std::shared_ptr<bool> recordCustomPass444;
-    TextSettings textSettings;
-    // settings.cfg: the values its lines hold, and the unsavable values the
-    // console was last told about (saves may come from two host threads).
-    std::mutex settingsFileMutex;
-    std::array<std::string, 3> savedSettingValues;
-    std::array<std::string, 3> refusedSettingValues;
-    std::string frameRecord;
-    // Written on the host's game thread, copied on the presenting thread.
-    std::mutex frameRecordMutex;
-    std::atomic<bool> recordRequested{false};
-    bool customTurn = false;
-    std::atomic<bool> inReplay{false};
-
-    // ---- Recording session (one at a time, presenting thread) ----------------
-    std::array<reshade::api::resource, passCount> readbackTextures{};
-    std::uint32_t frameWidth = 0;
-    std::uint32_t frameHeight = 0;
-    std::ofstream frameDataFile;
-    std::int64_t recordingStart = 0; // steady clock, nanoseconds
-    std::array<EncoderProcess, passCount> encoders{};
-    std::int32_t frameCount = 0;
-    std::atomic<std::int32_t> measuredFps{0};
-    std::int64_t lastFrameTime = 0; // steady clock, nanoseconds
-    std::string customPixelFormat = "bgra";
-    std::string frameDataPath;
-    std::deque<PendingFrame> frameQueue;
-    std::mutex queueMutex;
-    std::condition_variable queueReady;
-    std::thread writerThread;
-    std::atomic<bool> writerRunning{false};
-    bool writerFinished = false; // under queueMutex
-    WriterActivity writerActivity;
-    // Set, once per recording, for a pass whose encoder stopped taking data.
-    std::array<std::atomic<bool>, passCount> passStalled{};
-    std::atomic<std::int64_t> stallDeclaredAt{0}; // steady clock, nanoseconds
-    std::array<reshade::api::resource_view, 3> passTextureViews{};
-
-    // Queued frames may hold this many bytes before the render thread waits
-    // for the writer: about one second of all four passes at 1080p and 30 fps.
-    std::size_t frameQueueBudget = std::size_t{1920} * 1080 * 4 * passCount * 30;
-    // How long the render thread (or the stop) waits for a writer that makes
-    // no progress before the encoder it writes to counts as stalled. 2 s is
-    // far beyond any pause of a working FFmpeg, which takes a frame in
-    // milliseconds, and the render thread only starts waiting once the
-    // queue holds its budget: a stalled game hitches once, for 2 s. An
-    // encoder's first frame waits for FFmpeg to start, which a virus
-    // scanner looking at a freshly downloaded ffmpeg.exe can stretch to
-    // seconds: it gets 10 s.
-    StallLimits stallLimits{2'000'000'000, 10'000'000'000};
-    // After its input has ended, FFmpeg finishes its file (with +faststart
-    // it rewrites the whole file), which takes as long as the disk needs; a
-    // child that does nothing at all (no processor time, no reads or
-    // writes) for this long is stuck, and is ended.
-    std::int64_t encoderIdleLimit = 5'000'000'000;
-
-    // Held by the ReShade events for their whole run and by the unload's stop.
-    static std::mutex& sessionMutex();
-    bool startRecording(reshade::api::effect_runtime* runtime, reshade::api::device* device,
-                        reshade::api::resource backBuffer);
-    // Without a runtime (at unload) the GPU is left alone.
-    void stopRecording(reshade::api::effect_runtime* runtime);
-    void stopRecordingForUnload();
-    bool launchEncoder(const std::string& ffmpeg, const std::string& outputPath,
-                       const std::string& pixelFormat, PassKind pass);
-    void enqueueFrame(const std::uint8_t* data, std::uint32_t rowPitch, std::uint32_t mappedRows,
-                      std::uint32_t mappedRowBytes, PassKind pass, RowOrder rowOrder);
-    bool startWriter();
-    void writerLoop();
-    void writeFrame(PendingFrame& frame);
-    // The pass whose encoder the writer is stuck on is dropped: its queued
-    // frames go, its child is ended, one line says so. False when the writer
-    // is stuck on no pass that is still running.
-    bool declareStalledPass();
-    void closeEncoders();
-    void waitForWriter();
-    void endEncoders();
-    std::string removeEmptyOutput(PassKind pass);
-    static void findPassTextures(reshade::api::effect_runtime* runtime,
-                                 reshade::api::effect_texture_variable variable, void* context);
-    void lookUpPassTextures(reshade::api::effect_runtime* runtime);
-    void reportMissingTextures() const;
-    // Into readbackTextures; the description gives the size (and the format
-    // when the pass has no effect texture).
-    bool createReadbackTexture(reshade::api::device* device, PassKind pass,
-                               const reshade::api::resource_desc& sizeAndFallback);
-    void capturePasses(reshade::api::effect_runtime* runtime);
-    void copyPassTexture(reshade::api::device* device, reshade::api::command_list* list,
-                         reshade::api::resource_view view, reshade::api::resource readback);
-    void readBackPass(reshade::api::device* device, reshade::api::resource readback, PassKind pass,
-                      RowOrder rowOrder);
-
-    // ---- ID pass and debug-models state ---------------------------------------
-    IdColour highlightColour{1.0f, 0.0f, 1.0f};
-    ID3D11PixelShader* highlightShader = nullptr;
-    std::mutex shaderMutex;
-    ID3D11Device* gameDevice = nullptr;
-    MeshKey selectedMesh{};
-    std::unordered_set<MeshKey, MeshKeyHasher> seenMeshes;
-    std::mutex debugMutex;
-    std::unordered_set<MeshHash> idPassMeshes;
-    std::unordered_map<MeshHash, IdColour> idPassColours;
-    std::unordered_map<MeshHash, ID3D11PixelShader*> idPassShaders;
-    // Always taken last when two locks are held.
-    std::mutex idPassMutex;
-    // The draw path tests these without a lock. Each is stored under the mutex
-    // that guards what it stands for: gameDevice and highlightShader
-    // (shaderMutex); idPassMutex holders read gameDevice only once deviceTaken.
-    std::atomic<bool> deviceTaken{false};
-    std::atomic<bool> highlightReady{false};
-
-    // ID pass operations. Lock order everywhere: debugMutex, shaderMutex,
-    // idPassMutex (the draw path holds debugMutex while it takes a reference
-    // to the highlight under shaderMutex).
-    void addIdPassMesh(MeshHash hash); // caller holds idPassMutex
-    void setIdPassColour(MeshHash hash, float r, float g, float b);
-    void setHighlightColour(float r, float g, float b);
-    // The settings page's copy of the list, in the map's iteration order.
-    std::vector<IdPassEntry> idPassEntries();
-    void takeGameDevice(ID3D11DeviceContext* context);
-    void compileIdPassShader(MeshHash hash, IdColour colour); // caller holds idPassMutex
-
     // ---- Console (host's thread) ------------------------------------------------
     void registerConsoleVariables();
     void registerConsoleCommands();
@@ -232,8 +86,31 @@ public:
     // Writes one line into the host's console (no prefix).
     void consoleLine(const std::string& text);
 
+    // The parts, for whoever shows a recording's progress or checks the
+    // plugin's state from outside, and for tests that drive one part.
+    bool effectsOn() const { return effectsEnabled_.load(); }
+    bool inReplay() const { return inReplay_.load(std::memory_order_relaxed); }
+    void setInReplay(bool shows) { inReplay_.exchange(shows); }
+    PluginSettings& settings() { return settings_; }
+    const PluginSettings& settings() const { return settings_; }
+    RecordingSession& session() { return session_; }
+    const RecordingSession& session() const { return session_; }
+    IdPass& idPass() { return idPass_; }
+    const IdPass& idPass() const { return idPass_; }
+    DebugModels& debugModels() { return debugModels_; }
+
 private:
+    // ReShade's effects switch, as the presenting thread last saw it.
+    std::atomic<bool> effectsEnabled_{true};
+    // Whether a replay shows, as the host's game thread last saw it; the
+    // draw path does nothing outside replays.
+    std::atomic<bool> inReplay_{false};
+    PluginSettings settings_;
+    IdPass idPass_;
+    DebugModels debugModels_;
+    // After the settings and the ID pass, which it reads.
+    RecordingSession session_{settings_, idPass_};
+
     void installInterception();
     void removeInterception();
-    void releaseGraphicsObjects();
 };

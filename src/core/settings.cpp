@@ -1,10 +1,14 @@
 // settings.cfg: the recording folder, the recording name and the FFmpeg
 // executable, kept as a three-line console script in the host's data folder.
 #include "core/kivren.h"
+#include "core/plugin_settings.h"
 #include "core/settings_file.h"
+#include "system/path_text.h"
+#include "system/system_error_text.h"
 
 #include <fmt/format.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -23,48 +27,55 @@ fs::path settingsFolder(GameWrapper& game) {
     return game.GetDataFolder() / "Kivren";
 }
 
-std::string displayPath(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 std::string fileSystemFailure(const char* operation, const fs::path& path,
-                              const std::error_code& error) {
+                              const std::string& reason) {
     return fmt::format("Kivren settings: {} failed for \"{}\": {}", operation, displayPath(path),
-                       error.message());
+                       reason);
 }
 
 } // namespace
 
 void Kivren::saveSettings() {
-    std::lock_guard lock(settingsFileMutex);
-    const fs::path folder = settingsFolder(*gameWrapper);
+    settings_.saveFile(settingsFolder(*gameWrapper),
+                       [this](const std::string& line) { consoleLine(line); });
+}
+
+void PluginSettings::saveFile(const fs::path& folder, const Say& say) {
+    std::lock_guard lock(fileMutex_);
     std::error_code error;
     fs::create_directories(folder, error);
     if (error) {
-        consoleLine(fileSystemFailure("create_directories", folder, error));
+        say(fileSystemFailure("create_directories", folder, errorCodeText(error)));
         return;
     }
     std::string content;
     for (std::size_t i = 0; i < std::size(persistedSettings); ++i) {
-        const std::string value = textSettings.value(static_cast<TextSetting>(i));
+        const std::string value = published_.value(static_cast<TextSetting>(i));
         if (savableSettingValue(value)) {
-            savedSettingValues[i] = value;
-            refusedSettingValues[i].clear();
-        } else if (value != refusedSettingValues[i]) {
+            savedValues_[i] = value;
+            refusedValues_[i].clear();
+        } else if (value != refusedValues_[i]) {
             // Said once per refused value, not at every later save.
-            refusedSettingValues[i] = value;
-            consoleLine(fmt::format("Kivren settings: {} holds a double quote or a control "
-                                    "character, which settings.cfg cannot keep; the file keeps "
-                                    "\"{}\".",
-                                    persistedSettings[i], savedSettingValues[i]));
+            refusedValues_[i] = value;
+            say(fmt::format("Kivren settings: {} holds a double quote or a control "
+                            "character, which settings.cfg cannot keep; the file keeps "
+                            "\"{}\".",
+                            persistedSettings[i], savedValues_[i]));
         }
-        content += settingsLine(persistedSettings[i], savedSettingValues[i]) + lineEnd;
+        content += settingsLine(persistedSettings[i], savedValues_[i]) + lineEnd;
     }
-    std::ofstream file(folder / "settings.cfg", std::ios::out | std::ios::trunc | std::ios::binary);
-    if (!file.is_open())
+    const fs::path path = folder / "settings.cfg";
+    errno = 0;
+    std::ofstream file(path, std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!file.is_open()) {
+        say(fileSystemFailure("open", path, errnoText(errno)));
         return;
+    }
+    errno = 0;
     file << content;
+    file.close();
+    if (file.fail())
+        say(fileSystemFailure("write", path, errnoText(errno)));
 }
 
 void Kivren::loadSettings() {
@@ -72,7 +83,7 @@ void Kivren::loadSettings() {
     std::error_code error;
     const bool exists = fs::exists(path, error);
     if (error) {
-        consoleLine(fileSystemFailure("exists", path, error));
+        consoleLine(fileSystemFailure("exists", path, errorCodeText(error)));
         return;
     }
     if (!exists)

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <string>
 
-enum class TextSetting { path = 0, name = 1, ffmpeg = 2 };
+enum class TextSetting { Path = 0, Name = 1, Ffmpeg = 2 };
 
 class TextSettings {
 public:

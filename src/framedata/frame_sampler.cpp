@@ -1,7 +1,8 @@
 // The host's drawable callback: once per game frame, while a replay shows,
 // the camera, ball and cars become the record that the next captured screen
 // frame writes to the frame data log.
-#include "bakkesmod/wrappers/GameWrapper.h"
+#include "framedata/frame_sampler.h"
+
 #include "bakkesmod/wrappers/ReplayServerWrapper.h"
 #include "core/host_guard.h"
 #include "core/kivren.h"
@@ -9,42 +10,30 @@
 
 #include <utility>
 
-namespace {
-
-// The record is handed to the presenting thread whole: it is replaced under
-// the lock that the capture takes to copy it.
-void replaceRecord(Kivren& k, std::string record) {
-    std::lock_guard lock(k.frameRecordMutex);
-    k.frameRecord.swap(record);
-}
-
-void sample(Kivren& k) {
-    if (!k.gameWrapper->IsInReplay()) {
-        replaceRecord(k, {});
-        k.inReplay.exchange(false);
-        return;
-    }
-    k.inReplay.exchange(true);
-
-    CameraWrapper camera = k.gameWrapper->GetCamera();
+FrameSample sampleGameFrame(GameWrapper& game) {
+    if (!game.IsInReplay())
+        return {};
+    CameraWrapper camera = game.GetCamera();
     if (camera.IsNull())
-        return replaceRecord(k, {});
-    ReplayServerWrapper replay = k.gameWrapper->GetGameEventAsReplay();
+        return {true, {}};
+    ReplayServerWrapper replay = game.GetGameEventAsReplay();
     if (replay.IsNull())
-        return replaceRecord(k, {});
+        return {true, {}};
     BallWrapper ball = replay.GetBall();
     if (ball.IsNull())
-        return replaceRecord(k, {});
+        return {true, {}};
     ArrayWrapper<CarWrapper> cars = replay.GetCars();
     if (cars.IsNull())
-        return replaceRecord(k, {});
-
-    replaceRecord(k, buildFrameRecord(camera, ball, cars));
+        return {true, {}};
+    return {true, buildFrameRecord(camera, ball, cars)};
 }
-
-} // namespace
 
 void Kivren::sampleFrame(CanvasWrapper) {
     // The host calls this directly, once per game frame.
-    guardHostCall(*this, "sampleFrame", [this] { sample(*this); });
+    guardHostCall(*this, "sampleFrame", [this] {
+        FrameSample sample = sampleGameFrame(*gameWrapper);
+        // The record is handed to the presenting thread whole.
+        session_.replaceFrameRecord(std::move(sample.record));
+        inReplay_.exchange(sample.inReplay);
+    });
 }

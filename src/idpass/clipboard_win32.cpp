@@ -4,25 +4,39 @@
 
 #include <cstring>
 
-void copyToClipboard(const std::string& text) noexcept {
+namespace {
+
+ClipboardFailure failed(const char* call) {
+    return {call, GetLastError()};
+}
+
+} // namespace
+
+ClipboardFailure copyToClipboard(const std::string& text) noexcept {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
     if (!block)
-        return;
+        return failed("GlobalAlloc");
     void* memory = GlobalLock(block);
     if (!memory) {
+        const ClipboardFailure failure = failed("GlobalLock");
         GlobalFree(block);
-        return;
+        return failure;
     }
     std::memcpy(memory, text.c_str(), text.size() + 1);
     GlobalUnlock(block);
 
     if (!OpenClipboard(nullptr)) {
+        const ClipboardFailure failure = failed("OpenClipboard");
         GlobalFree(block);
-        return;
+        return failure;
     }
     EmptyClipboard();
     // On success the clipboard owns the block; on failure it is still ours.
-    if (!SetClipboardData(CF_TEXT, block))
+    ClipboardFailure failure;
+    if (!SetClipboardData(CF_TEXT, block)) {
+        failure = failed("SetClipboardData");
         GlobalFree(block);
+    }
     CloseClipboard();
+    return failure;
 }

@@ -3,7 +3,7 @@
 // be read gives no value and a reason that completes the sentence
 // "<command>: "<word>" <reason>".
 
-#include "idpass/mesh_key.h"
+#include "formats/mesh_key.h"
 
 #include <optional>
 #include <string>

@@ -5,6 +5,8 @@
 
 #include "idpass/clipboard.h"
 #include "idpass/command_words.h"
+#include "system/path_text.h"
+#include "system/system_error_text.h"
 
 #include <fmt/format.h>
 
@@ -17,43 +19,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-using KeySet = std::unordered_set<MeshKey, MeshKeyHasher>;
-
-KeySet::const_iterator lastKey(const KeySet& keys) {
-    auto last = keys.begin();
-    for (auto it = keys.begin(); it != keys.end(); ++it)
-        last = it;
-    return last;
-}
-
-// Both directions wrap around; a selection that is not among the keys steps
-// to the first (forward) or the last (backward). `keys` is not empty.
-const MeshKey& stepFrom(const KeySet& keys, const MeshKey& selected, bool forward) {
-    const auto found = keys.find(selected);
-    if (forward) {
-        if (found == keys.end())
-            return *keys.begin();
-        const auto next = std::next(found);
-        return next == keys.end() ? *keys.begin() : *next;
-    }
-    if (found == keys.end() || found == keys.begin())
-        return *lastKey(keys);
-    auto before = keys.begin();
-    while (std::next(before) != found)
-        ++before;
-    return *before;
-}
-
-std::string displayPath(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-// The C library's errno after a failed stream operation, in words.
-std::string errnoMessage(int code) {
-    return code ? std::generic_category().message(code) : std::string("unknown error");
-}
 
 // The file is CR LF on every system: what a Windows text-mode stream writes,
 // and what the host's exec reads anywhere.
@@ -69,14 +34,7 @@ void appendWithCrLf(std::string& out, std::string_view text) {
 
 void Kivren::stepDebugModel(bool forward) {
     const char* command = forward ? "kivren_debug_models_next" : "kivren_debug_models_prev";
-    std::optional<MeshHash> selected;
-    {
-        std::lock_guard lock(debugMutex);
-        if (!seenMeshes.empty()) {
-            selectedMesh = stepFrom(seenMeshes, selectedMesh, forward);
-            selected = hashMeshKey(selectedMesh);
-        }
-    }
+    const std::optional<MeshHash> selected = debugModels_.step(forward);
     // The console and the clipboard are reached after the lock is released, so
     // that the render thread never waits for them.
     if (!selected) {
@@ -86,17 +44,16 @@ void Kivren::stepDebugModel(bool forward) {
         return;
     }
     consoleLine(fmt::format("[debug_models] {:x}", *selected));
-    copyToClipboard(fmt::format("{:x}", *selected));
+    const ClipboardFailure copy = copyToClipboard(fmt::format("{:x}", *selected));
+    if (copy.call)
+        consoleLine(fmt::format("{}: the hash is not on the clipboard: {} failed ({})", command,
+                                copy.call, systemErrorText(copy.systemError)));
 }
 
 void Kivren::addSelectedMesh() {
-    std::lock_guard debugLock(debugMutex);
-    std::lock_guard idPassLock(idPassMutex);
     // Whatever the selection holds, drawn or not: before any step it is the
     // all-zero key.
-    const MeshHash hash = hashMeshKey(selectedMesh);
-    idPassMeshes.insert(hash);
-    addIdPassMesh(hash);
+    idPass_.addMesh(hashMeshKey(debugModels_.selected()));
 }
 
 void Kivren::addMeshHash(const std::string& word) {
@@ -106,9 +63,7 @@ void Kivren::addMeshHash(const std::string& word) {
         consoleLine(fmt::format("kivren_custom_pass_add: \"{}\" {}", word, reason));
         return;
     }
-    std::lock_guard lock(idPassMutex);
-    idPassMeshes.insert(*hash);
-    addIdPassMesh(*hash);
+    idPass_.addMesh(*hash);
 }
 
 void Kivren::saveIdPass(const std::string& name) {
@@ -123,36 +78,33 @@ void Kivren::saveIdPass(const std::string& name) {
                                 displayPath(path), why));
     };
 
-    // The lines are made under the lock and written after it, so that the
-    // render thread never waits for the disk.
+    // The lines are made from a copy of the list, so that the render thread
+    // never waits for the disk.
     std::string content;
-    {
-        std::lock_guard lock(idPassMutex);
-        appendWithCrLf(content, "kivren_custom_pass_clear\n");
-        for (const MeshHash hash : idPassMeshes)
-            appendWithCrLf(content, fmt::format("kivren_custom_pass_add {:x}\n", hash));
-    }
+    appendWithCrLf(content, "kivren_custom_pass_clear\n");
+    for (const MeshHash hash : idPass_.listedMeshes())
+        appendWithCrLf(content, fmt::format("kivren_custom_pass_add {:x}\n", hash));
 
     // One level only: the host's own "cfg" folder must exist already.
     const fs::path folder = gameWrapper->GetBakkesModPath() / "cfg" / "kivren";
     std::error_code error;
     fs::create_directory(folder, error);
     if (error) {
-        failure("create_directory", folder, error.message());
+        failure("create_directory", folder, errorCodeText(error));
         return;
     }
     const fs::path path = folder / (name + ".cfg");
     errno = 0;
     std::ofstream file(path, std::ios::out | std::ios::trunc | std::ios::binary);
     if (!file.is_open()) {
-        failure("open", path, errnoMessage(errno));
+        failure("open", path, errnoText(errno));
         return;
     }
     errno = 0;
     file.write(content.data(), static_cast<std::streamsize>(content.size()));
     file.close();
     if (file.fail())
-        failure("write", path, errnoMessage(errno));
+        failure("write", path, errnoText(errno));
 }
 
 void Kivren::setHighlightFromWord(const std::string& word) {
@@ -162,5 +114,9 @@ void Kivren::setHighlightFromWord(const std::string& word) {
         consoleLine(fmt::format("kivren_custom_pass_color: \"{}\" {}", word, reason));
         return;
     }
-    setHighlightColour(colour->r, colour->g, colour->b);
+    idPass_.setHighlightColour(*colour);
+}
+
+void Kivren::clearIdPass() {
+    idPass_.clear();
 }

@@ -1,12 +1,13 @@
 #include "recording/custom_pass_manifest.h"
 
+#include "system/system_error_text.h"
+
 #include <fmt/format.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <fstream>
-#include <system_error>
 
 namespace {
 
@@ -67,17 +68,14 @@ std::string customPassManifestText(const CustomPassManifest& manifest) {
 }
 
 std::string writeManifestFile(const std::string& path, const std::string& text) {
-    auto reason = [](int code) {
-        return code ? std::generic_category().message(code) : std::string("unknown error");
-    };
     errno = 0;
     std::ofstream file(path, std::ios::out | std::ios::trunc | std::ios::binary);
     if (!file.is_open())
-        return reason(errno);
+        return errnoText(errno);
     errno = 0;
     file.write(text.data(), static_cast<std::streamsize>(text.size()));
     file.close();
     if (file.fail())
-        return reason(errno);
+        return errnoText(errno);
     return {};
 }

@@ -4,7 +4,7 @@
 // get, and the debug highlight. Compositing tools key the mattes from it
 // instead of guessing colours off the video.
 
-#include "idpass/mesh_key.h"
+#include "formats/mesh_key.h"
 
 #include <cstdint>
 #include <string>

@@ -3,10 +3,12 @@
 // the children finish their files, and each pass that lost anything gets
 // one line ending with FFmpeg's own reason. Every wait here has a limit, so
 // that neither the game nor the host's unload can hang on an encoder.
-#include "core/kivren.h"
+#include "recording/encoder_set.h"
+
 #include "core/reshade_log.h"
 #include "recording/encoder_error_output.h"
 #include "recording/encoder_process.h"
+#include "system/system_error_text.h"
 
 #include <fmt/format.h>
 
@@ -16,11 +18,6 @@
 #include <thread>
 
 namespace {
-
-FrameQueueView queueOf(Kivren& plugin) {
-    return {plugin.frameQueue, plugin.queueMutex, plugin.queueReady, plugin.writerRunning,
-            plugin.writerActivity};
-}
 
 std::string describeExit(const ChildExit& exit) {
     return exit.signalled ? fmt::format("encoder killed by signal {}", exit.status)
@@ -114,66 +111,53 @@ void waitForChildren(std::array<EncoderProcess, passCount>& encoders,
 
 } // namespace
 
-bool Kivren::declareStalledPass() {
+bool EncoderSet::declareStalledPass() {
+    const WriterActivity& writerActivity = queue_.writer();
     const int busy = writerActivity.busyPass.load();
     if (busy < 0)
         return false;
     const auto pass = static_cast<PassKind>(busy);
     const std::size_t index = passIndex(pass);
-    if (passStalled[index].exchange(true))
+    if (passStalled_[index].exchange(true))
         return false;
     const std::int64_t since = writerActivity.progressAt.load();
     const std::uint32_t frame = writerActivity.busyFrame.load();
-    stallDeclaredAt.store(steadyNanoseconds());
-    queueOf(*this).dropPass(pass);
+    stallDeclaredAt_.store(steadyNanoseconds());
+    queue_.dropPass(pass);
     // Its end of the pipe closes with it, which ends the writer's write.
-    terminateChild(encoders[index].process);
+    terminateChild(encoders_[index].process);
     logToReShade(logFailure,
                  fmt::format("[Kivren] {} pass stalled: its encoder has taken no data since {:.1f} "
                              "s into the recording (frame {} of the pass), so the pass ends "
                              "there and its encoder was stopped; the other passes go on.{}",
-                             passName(pass), seconds(since - recordingStart), frame,
-                             encoderReason(encoders[index])));
+                             passName(pass), seconds(since - recordingStart_), frame,
+                             encoderReason(encoders_[index])));
     return true;
 }
 
 // Lets the writer write what is queued, however long a working encoder
 // takes, but never waits on a stuck one: its pass is declared stalled.
-void Kivren::waitForWriter() {
-    std::unique_lock lock(queueMutex);
-    while (!writerFinished && writerThread.joinable()) {
-        // A writer whose stalled pass was just dropped gets a limit from the drop.
-        const std::int64_t deadline =
-            std::max(writerActivity.progressAt.load(), stallDeclaredAt.load()) +
-            stallLimits.forFrame(writerActivity.busyFrame.load());
-        if (steadyNanoseconds() < deadline) {
-            queueReady.wait_until(
-                lock, std::chrono::steady_clock::time_point(std::chrono::nanoseconds(deadline)));
-            continue;
-        }
-        lock.unlock();
-        const bool declared = declareStalledPass();
-        lock.lock();
+void EncoderSet::waitForWriter() {
+    // A writer whose stalled pass was just dropped gets a limit from the drop.
+    while (writerThread_.joinable() &&
+           !queue_.waitForWriter(limits_.stall, stallDeclaredAt_.load())) {
         // A writer still stuck a whole limit after its encoder was ended (a
         // child that cannot be ended) is beyond reach: the join waits for it.
-        if (!declared)
+        if (!declareStalledPass())
             break;
     }
 }
 
-void Kivren::closeEncoders() {
-    queueOf(*this).stop();
+void EncoderSet::close() {
+    queue_.stop();
     waitForWriter();
-    if (writerThread.joinable())
-        writerThread.join();
-    writerThread = std::thread();
-    {
-        // Only a writer that failed, or a stalled pass, leaves frames behind.
-        std::lock_guard lock(queueMutex);
-        frameQueue.clear();
-    }
+    if (writerThread_.joinable())
+        writerThread_.join();
+    writerThread_ = std::thread();
+    // Only a writer that failed, or a stalled pass, leaves frames behind.
+    queue_.clear();
 
-    for (EncoderProcess& encoder : encoders) {
+    for (EncoderProcess& encoder : encoders_) {
         if (encoder.pipe != invalidPipe && !encoder.pipeClosed)
             closePipe(encoder.pipe);
         encoder.pipe = invalidPipe;
@@ -181,14 +165,14 @@ void Kivren::closeEncoders() {
     endEncoders();
 }
 
-void Kivren::endEncoders() {
+void EncoderSet::endEncoders() {
     std::array<ChildEnd, passCount> ends{};
-    waitForChildren(encoders, ends, encoderIdleLimit);
+    waitForChildren(encoders_, ends, limits_.idleLimit);
 
     // One line per pass at most; the FFmpeg reason always comes last.
     for (int i = 0; i < passCount; ++i) {
         const auto pass = static_cast<PassKind>(i);
-        EncoderProcess& encoder = encoders[passIndex(pass)];
+        EncoderProcess& encoder = encoders_[passIndex(pass)];
         if (encoder.process == noProcess)
             continue;
         // The child has ended, so its error output ends too; a grandchild
@@ -199,7 +183,7 @@ void Kivren::endEncoders() {
         const std::string reason = encoderReason(encoder);
         const std::string removal =
             encoder.framesWritten == 0 ? removeEmptyOutput(pass) : std::string();
-        if (passStalled[passIndex(pass)].load()) {
+        if (passStalled_[passIndex(pass)].load()) {
             // Said when it stalled; what became of its file is new.
             if (!removal.empty())
                 logToReShade(logFailure, fmt::format("[Kivren] {} pass received no frame; {}.",
@@ -209,7 +193,7 @@ void Kivren::endEncoders() {
                          fmt::format("[Kivren] {} pass: its encoder did nothing for {:.0f} s "
                                      "after its input ended and was stopped; {} may be "
                                      "unreadable.{}",
-                                     passName(pass), seconds(encoderIdleLimit), encoder.outputPath,
+                                     passName(pass), seconds(limits_.idleLimit), encoder.outputPath,
                                      reason));
         } else if (end.exit.failed() || encoder.writeFailed ||
                    encoder.framesWritten < encoder.framesDue || !reason.empty()) {
@@ -236,14 +220,14 @@ void Kivren::endEncoders() {
 
 // A pass that got no frame has nothing to show: what FFmpeg leaves is a file
 // without a picture, which players refuse. What became of it, as a clause.
-std::string Kivren::removeEmptyOutput(PassKind pass) {
-    const EncoderProcess& encoder = encoders[passIndex(pass)];
+std::string EncoderSet::removeEmptyOutput(PassKind pass) {
+    const EncoderProcess& encoder = encoders_[passIndex(pass)];
     const std::filesystem::path file(encoder.outputPath);
     std::error_code error;
     if (!std::filesystem::exists(file, error))
         return "it left no file";
     std::filesystem::remove(file, error);
     return error ? fmt::format("its empty file {} could not be removed ({})", encoder.outputPath,
-                               error.message())
+                               errorCodeText(error))
                  : fmt::format("its empty file {} was removed", encoder.outputPath);
 }

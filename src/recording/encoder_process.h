@@ -13,8 +13,8 @@
 #include <vector>
 
 struct ChildLaunch {
-    enum class Failure { none, pipe, process };
-    Failure failure = Failure::none;
+    enum class Failure { None, Pipe, Process };
+    Failure failure = Failure::None;
     std::uint32_t systemError = 0;          // GetLastError() or errno of the failed step
     NativeHandle pipe = invalidPipe;        // the write end of the child's standard input
     NativeHandle errorOutput = invalidPipe; // the read end of the child's error output

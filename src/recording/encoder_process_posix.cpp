@@ -2,7 +2,7 @@
 // loader would, nothing of the host inherited but the pipe's read end.
 #include "recording/encoder_process.h"
 
-#include "recording/command_line.h"
+#include "formats/encoder_command_line.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -85,12 +85,12 @@ ChildLaunch startChildProcess(const std::string& commandLine) {
     int fds[2];
     int errorFds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
-        launch.failure = ChildLaunch::Failure::pipe;
+        launch.failure = ChildLaunch::Failure::Pipe;
         launch.systemError = static_cast<std::uint32_t>(errno);
         return launch;
     }
     if (pipe2(errorFds, O_CLOEXEC) != 0) {
-        launch.failure = ChildLaunch::Failure::pipe;
+        launch.failure = ChildLaunch::Failure::Pipe;
         launch.systemError = static_cast<std::uint32_t>(errno);
         close(fds[0]);
         close(fds[1]);
@@ -112,7 +112,7 @@ ChildLaunch startChildProcess(const std::string& commandLine) {
     if (error) {
         close(fds[1]);
         close(errorFds[0]);
-        launch.failure = ChildLaunch::Failure::process;
+        launch.failure = ChildLaunch::Failure::Process;
         launch.systemError = static_cast<std::uint32_t>(error);
         return launch;
     }

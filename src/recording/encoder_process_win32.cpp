@@ -41,12 +41,12 @@ ChildLaunch startChildProcess(const std::string& commandLine) {
     HANDLE errorRead = nullptr;
     HANDLE errorWrite = nullptr;
     if (!createChildPipe(readEnd, writeEnd, true)) {
-        launch.failure = ChildLaunch::Failure::pipe;
+        launch.failure = ChildLaunch::Failure::Pipe;
         launch.systemError = GetLastError();
         return launch;
     }
     if (!createChildPipe(errorRead, errorWrite, false)) {
-        launch.failure = ChildLaunch::Failure::pipe;
+        launch.failure = ChildLaunch::Failure::Pipe;
         launch.systemError = GetLastError();
         CloseHandle(readEnd);
         CloseHandle(writeEnd);
@@ -75,7 +75,7 @@ ChildLaunch startChildProcess(const std::string& commandLine) {
     if (!created) {
         CloseHandle(writeEnd);
         CloseHandle(errorRead);
-        launch.failure = ChildLaunch::Failure::process;
+        launch.failure = ChildLaunch::Failure::Process;
         launch.systemError = error;
         return launch;
     }

@@ -46,14 +46,14 @@ struct StallLimits {
     std::int64_t forFrame(std::uint32_t frame) const { return frame <= 1 ? firstFrame : running; }
 };
 
-class FrameQueueView {
+// One producer (the presenting thread) and one consumer (the writer) share
+// one condition variable: each side wakes the other after changing the queue.
+class FrameQueue {
 public:
-    FrameQueueView(std::deque<PendingFrame>& queue, std::mutex& mutex,
-                   std::condition_variable& ready, std::atomic<bool>& running,
-                   WriterActivity& writer)
-        : queue_(queue), mutex_(mutex), ready_(ready), running_(running), writer_(writer) {}
+    enum class Push { Queued, WriterStuck };
 
-    enum class Push { queued, writerStuck };
+    // A writer starts: frames are taken until stop(), and it has not finished.
+    void open();
 
     // Appends the frame (moving it out) once it fits within the budget. A
     // frame always fits into an empty queue, however large, and nothing
@@ -75,14 +75,33 @@ public:
     // Tells the writer to end once it has written what is queued.
     void stop();
 
+    // The writer says it has ended, and wakes whoever waits for it.
+    void writerFinished();
+
+    // Waits for the writer to finish, as long as it keeps making progress:
+    // false when it has made none for its limit (counted as in push).
+    bool waitForWriter(const StallLimits& limits, std::int64_t notBefore);
+
+    // Frames that no writer will take any more go (their buffers with them).
+    void clear();
+
+    bool running() const { return running_.load(); }
+    WriterActivity& writer() { return writer_; }
+    const WriterActivity& writer() const { return writer_; }
+
     std::size_t queuedBytes() const;
+    std::size_t size() const {
+        std::lock_guard lock(mutex_);
+        return frames_.size();
+    }
 
 private:
     std::size_t bytesLocked() const;
 
-    std::deque<PendingFrame>& queue_;
-    std::mutex& mutex_;
-    std::condition_variable& ready_;
-    std::atomic<bool>& running_;
-    WriterActivity& writer_;
+    mutable std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<PendingFrame> frames_;
+    bool finished_ = false; // under mutex_
+    std::atomic<bool> running_{false};
+    WriterActivity writer_;
 };

@@ -1,7 +1,8 @@
 // Pass capture on the effect runtime: the Main, Depth and Normal textures of
 // kivren2.fx on every processed frame, the back buffer as the Custom pass at
 // the start of a Custom turn, and the frame data entry beside Main.
-#include "core/kivren.h"
+#include "recording/recording_session.h"
+
 #include "core/reshade_log.h"
 
 #include <fmt/format.h>
@@ -23,20 +24,16 @@ struct Unmap {
 
 } // namespace
 
-void Kivren::updateEffectsEnabled(api::effect_runtime* runtime) {
-    effectsEnabled.exchange(runtime->get_effects_state());
-}
-
-void Kivren::lookUpPassTextures(api::effect_runtime* runtime) {
-    runtime->enumerate_texture_variables(effectName, &Kivren::findPassTextures, this);
+void RecordingSession::lookUpPassTextures(api::effect_runtime* runtime) {
+    runtime->enumerate_texture_variables(effectName, &RecordingSession::findPassTextures, this);
 }
 
 // Said once per recording, at its start: a texture the effect lacks leaves
 // its pass's video unchanged from frame to frame.
-void Kivren::reportMissingTextures() const {
-    const bool chosen[] = {true, *recordDepth, *recordNormal};
+void RecordingSession::reportMissingTextures() const {
+    const bool chosen[] = {true, settings_.isOn(Switch::Depth), settings_.isOn(Switch::Normal)};
     for (std::size_t i = 0; i < 3; ++i) {
-        if (chosen[i] && passTextureViews[i].handle == 0)
+        if (chosen[i] && passTextureViews_[i].handle == 0)
             logToReShade(logFailure,
                          fmt::format("[Kivren] {} has no texture {}; the {} pass records "
                                      "unchanged frames.",
@@ -51,11 +48,11 @@ void Kivren::reportMissingTextures() const {
 // effect texture, silently. So Main, Depth and Normal read back in their
 // effect texture's format, Custom (a copy of the back buffer) in the back
 // buffer's; all of them at the back buffer's size.
-bool Kivren::createReadbackTexture(api::device* device, PassKind pass,
-                                   const api::resource_desc& sizeAndFallback) {
+bool RecordingSession::createReadbackTexture(api::device* device, PassKind pass,
+                                             const api::resource_desc& sizeAndFallback) {
     api::resource_desc desc = sizeAndFallback;
     if (pass != PassKind::Custom) {
-        const api::resource_view view = passTextureViews[passIndex(pass)];
+        const api::resource_view view = passTextureViews_[passIndex(pass)];
         const api::resource texture =
             view.handle != 0 ? device->get_resource_from_view(view) : api::resource{};
         if (texture.handle != 0) {
@@ -73,37 +70,37 @@ bool Kivren::createReadbackTexture(api::device* device, PassKind pass,
     desc.flags = api::resource_flags::none;
     // Only the top level is copied and read.
     desc.texture.levels = 1;
-    api::resource& readback = readbackTextures[passIndex(pass)];
+    api::resource& readback = readbackTextures_[passIndex(pass)];
     return device->create_resource(desc, nullptr, api::resource_usage::copy_dest, &readback);
 }
 
-void Kivren::findPassTextures(api::effect_runtime* runtime, api::effect_texture_variable variable,
-                              void* context) {
-    auto* self = static_cast<Kivren*>(context);
+void RecordingSession::findPassTextures(api::effect_runtime* runtime,
+                                        api::effect_texture_variable variable, void* context) {
+    auto* self = static_cast<RecordingSession*>(context);
     char name[32] = {};
     std::size_t capacity = sizeof(name);
     runtime->get_texture_variable_name(variable, name, &capacity);
     for (std::size_t i = 0; i < 3; ++i) {
         if (std::strcmp(name, textureNames[i]) == 0)
-            runtime->get_texture_binding(variable, &self->passTextureViews[i]);
+            runtime->get_texture_binding(variable, &self->passTextureViews_[i]);
     }
 }
 
-void Kivren::capturePasses(api::effect_runtime* runtime) {
+void RecordingSession::capturePasses(api::effect_runtime* runtime) {
     api::device* device = runtime->get_device();
     api::command_queue* queue = runtime->get_command_queue();
     api::command_list* list = queue->get_immediate_command_list();
 
     // Only Main decides whether to look again: an effect without it is
     // enumerated on every processed frame (the start has just looked).
-    if (passTextureViews[0].handle == 0 && frameCount > 0) {
-        const auto before = passTextureViews;
+    if (passTextureViews_[0].handle == 0 && frameCount_ > 0) {
+        const auto before = passTextureViews_;
         lookUpPassTextures(runtime);
         // A texture that appeared since the start (ReShade compiles effects
         // in the background) gets a readback texture in its own format.
         for (std::size_t i = 0; i < before.size(); ++i) {
-            api::resource& readback = readbackTextures[i];
-            if (before[i].handle != 0 || passTextureViews[i].handle == 0 || readback.handle == 0)
+            api::resource& readback = readbackTextures_[i];
+            if (before[i].handle != 0 || passTextureViews_[i].handle == 0 || readback.handle == 0)
                 continue;
             const api::resource_desc size = device->get_resource_desc(readback);
             device->destroy_resource(readback);
@@ -113,43 +110,35 @@ void Kivren::capturePasses(api::effect_runtime* runtime) {
         }
     }
     // This processed frame ends a Custom turn and captures nothing.
-    if (*recordCustomPass && customTurn)
+    if (settings_.isOn(Switch::CustomPass) && customTurn_)
         return;
 
-    const bool depth = *recordDepth;
-    const bool normal = *recordNormal;
+    const bool depth = settings_.isOn(Switch::Depth);
+    const bool normal = settings_.isOn(Switch::Normal);
     constexpr auto main = passIndex(PassKind::Main);
     constexpr auto depthPass = passIndex(PassKind::Depth);
     constexpr auto normalPass = passIndex(PassKind::Normal);
-    copyPassTexture(device, list, passTextureViews[main], readbackTextures[main]);
+    copyPassTexture(device, list, passTextureViews_[main], readbackTextures_[main]);
     if (depth)
-        copyPassTexture(device, list, passTextureViews[depthPass], readbackTextures[depthPass]);
+        copyPassTexture(device, list, passTextureViews_[depthPass], readbackTextures_[depthPass]);
     if (normal)
-        copyPassTexture(device, list, passTextureViews[normalPass], readbackTextures[normalPass]);
+        copyPassTexture(device, list, passTextureViews_[normalPass], readbackTextures_[normalPass]);
     queue->flush_immediate_command_list();
     queue->wait_idle();
 
     // The effect renders bottom row first.
-    readBackPass(device, readbackTextures[main], PassKind::Main, RowOrder::reversed);
+    readBackPass(device, readbackTextures_[main], PassKind::Main, RowOrder::reversed);
     if (depth)
-        readBackPass(device, readbackTextures[depthPass], PassKind::Depth, RowOrder::reversed);
+        readBackPass(device, readbackTextures_[depthPass], PassKind::Depth, RowOrder::reversed);
     if (normal)
-        readBackPass(device, readbackTextures[normalPass], PassKind::Normal, RowOrder::reversed);
+        readBackPass(device, readbackTextures_[normalPass], PassKind::Normal, RowOrder::reversed);
 
-    if (*recordFrameData) {
-        std::string record;
-        {
-            // The host thread replaces the record whole under the same lock.
-            std::lock_guard lock(frameRecordMutex);
-            record = frameRecord;
-        }
-        frameDataFile.write(record.data(), static_cast<std::streamsize>(record.size()));
-        frameDataFile.put('|');
-    }
+    if (settings_.isOn(Switch::FrameData))
+        frameData_.writeEntry();
 }
 
-void Kivren::copyPassTexture(api::device* device, api::command_list* list, api::resource_view view,
-                             api::resource readback) {
+void RecordingSession::copyPassTexture(api::device* device, api::command_list* list,
+                                       api::resource_view view, api::resource readback) {
     if (view.handle == 0 || readback.handle == 0)
         return;
     const api::resource texture = device->get_resource_from_view(view);
@@ -158,37 +147,35 @@ void Kivren::copyPassTexture(api::device* device, api::command_list* list, api::
     list->barrier(texture, api::resource_usage::copy_source, api::resource_usage::render_target);
 }
 
-void Kivren::readBackPass(api::device* device, api::resource readback, PassKind pass,
-                          RowOrder rowOrder) {
-    EncoderProcess& encoder = encoders[passIndex(pass)];
-    if (readback.handle == 0 || encoder.pipe == invalidPipe || passStalled[passIndex(pass)].load())
+void RecordingSession::readBackPass(api::device* device, api::resource readback, PassKind pass,
+                                    RowOrder rowOrder) {
+    if (readback.handle == 0 || !encoders_.accepts(pass))
         return;
     // Due whether or not the mapping works: the stop reports frames that never arrived.
-    ++encoder.framesDue;
+    encoders_.countDue(pass);
     api::subresource_data mapped{};
     if (!device->map_texture_region(readback, 0, nullptr, api::map_access::read_only, &mapped))
         return;
     const Unmap unmap{device, readback};
     const api::resource_desc desc = device->get_resource_desc(readback);
-    enqueueFrame(static_cast<const std::uint8_t*>(mapped.data), mapped.row_pitch,
-                 desc.texture.height, desc.texture.width * 4, pass, rowOrder);
+    encoders_.enqueueFrame(static_cast<const std::uint8_t*>(mapped.data), mapped.row_pitch,
+                           desc.texture.height, desc.texture.width * 4, pass, rowOrder);
 }
 
-void Kivren::captureCustomPass(api::effect_runtime* runtime, api::resource_view rtv) {
-    std::lock_guard session(sessionMutex());
-    if (!recordRequested.load() || !*recordCustomPass || !customTurn || frameCount == 0)
+void RecordingSession::captureCustomPass(api::effect_runtime* runtime, api::resource_view rtv) {
+    std::lock_guard events(eventMutex_);
+    if (!requested_.load() || !settings_.isOn(Switch::CustomPass) || !customTurn_ ||
+        frameCount_ == 0)
         return;
     constexpr auto custom = passIndex(PassKind::Custom);
-    EncoderProcess& encoder = encoders[custom];
-    const api::resource readback = readbackTextures[custom];
-    if (readback.handle == 0 || encoder.pipe == invalidPipe || passStalled[custom].load())
+    const api::resource readback = readbackTextures_[custom];
+    if (readback.handle == 0 || !encoders_.accepts(PassKind::Custom))
         return;
     // A turn lasts until the next processed frame, which may be several
     // presented frames away; one Custom frame per turn keeps the Custom video
-    // in step with Main. frameCount stays the same for the whole turn.
-    if (encoder.capturedTurn == frameCount)
+    // in step with Main. frameCount_ stays the same for the whole turn.
+    if (!encoders_.claimTurn(PassKind::Custom, frameCount_))
         return;
-    encoder.capturedTurn = frameCount;
 
     api::device* device = runtime->get_device();
     api::command_queue* queue = runtime->get_command_queue();

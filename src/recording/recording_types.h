@@ -51,21 +51,20 @@ struct EncoderProcess {
     bool pipeClosed = false; // by the writer, after a failed write
 };
 
-// Hands a frame buffer back to a small process-wide pool of spare buffers,
-// so that the next frame of the same size is packed into memory that is
-// already mapped: a fresh 8 MB buffer costs the render thread page faults.
+class FrameBufferPool;
+
+// Hands a frame buffer back to the pool it came from.
 struct RecycleFrameBuffer {
+    FrameBufferPool* pool = nullptr;
     std::size_t size = 0;
     void operator()(std::uint8_t* buffer) const noexcept;
 };
 
-// A frame buffer that is not zero-filled first: every byte is packed over.
+// A frame buffer from a FrameBufferPool.
 struct FrameBytes {
     std::unique_ptr<std::uint8_t[], RecycleFrameBuffer> data;
     std::size_t size = 0;
 
-    // A spare buffer of this size, or a new one.
-    static FrameBytes allocate(std::size_t size);
     bool empty() const { return size == 0; }
 };
 

@@ -78,31 +78,33 @@ void Kivren::settingCheckbox(const char* label, const char* variable, bool curre
 }
 
 void Kivren::drawSettingsWidgets() {
-    const bool requested = recordRequested.load();
-    const bool effects = effectsEnabled.load();
+    const bool requested = session_.requested();
+    const bool effects = effectsEnabled_.load();
 
     char pathBuffer[512];
-    fillBuffer(pathBuffer, *textSettings.get(TextSetting::path));
+    fillBuffer(pathBuffer, *settings_.shownText(TextSetting::Path));
     if (ImGui::InputText("Recording directory", pathBuffer, sizeof(pathBuffer)))
         setSettingValue("kivren_path", std::string(pathBuffer));
 
     char nameBuffer[256];
-    fillBuffer(nameBuffer, *textSettings.get(TextSetting::name));
+    fillBuffer(nameBuffer, *settings_.shownText(TextSetting::Name));
     if (ImGui::InputText("File name", nameBuffer, sizeof(nameBuffer)))
         setSettingValue("kivren_name", std::string(nameBuffer));
 
     doubleSpacing();
-    settingCheckbox("Depth map", "kivren_depth", *recordDepth);
-    settingCheckbox("Normal map", "kivren_normal", *recordNormal);
-    settingCheckbox("ID pass (custom pass)", "kivren_custom_pass", *recordCustomPass);
+    settingCheckbox("Depth map", "kivren_depth", settings_.isOn(Switch::Depth));
+    settingCheckbox("Normal map", "kivren_normal", settings_.isOn(Switch::Normal));
+    settingCheckbox("ID pass (custom pass)", "kivren_custom_pass",
+                    settings_.isOn(Switch::CustomPass));
     settingCheckbox("Clean ID pass edges (ProRes 4444)", "kivren_custom_pass_444",
-                    *recordCustomPass444);
-    settingCheckbox("Record camera, cars and ball data", "kivren_frame_data", *recordFrameData);
+                    settings_.isOn(Switch::CustomPass444));
+    settingCheckbox("Record camera, cars and ball data", "kivren_frame_data",
+                    settings_.isOn(Switch::FrameData));
 
     doubleSpacing();
     // The slider writes the bound value itself, then tells the variable.
-    if (ImGui::SliderInt("Framerate", videoFps.get(), 1, 60, "%d"))
-        setSettingValue("kivren_fps", static_cast<int>(*videoFps));
+    if (ImGui::SliderInt("Framerate", settings_.fpsValue(), 1, 60, "%d"))
+        setSettingValue("kivren_fps", static_cast<int>(settings_.fps()));
 
     doubleSpacing();
     {
@@ -131,7 +133,7 @@ void Kivren::drawSettingsWidgets() {
             "No AVI intermediate \xE2\x80\x94 set the path to your ffmpeg.exe below.");
         ImGui::Spacing();
         char ffmpegBuffer[512];
-        fillBuffer(ffmpegBuffer, *textSettings.get(TextSetting::ffmpeg));
+        fillBuffer(ffmpegBuffer, *settings_.shownText(TextSetting::Ffmpeg));
         if (ImGui::InputText("ffmpeg.exe path", ffmpegBuffer, sizeof(ffmpegBuffer)))
             setSettingValue("kivren_ffmpeg_path", std::string(ffmpegBuffer));
     }
@@ -144,9 +146,9 @@ void Kivren::drawIdPassSection() {
     ImGui::TextDisabled("to select individual objects by colour.");
     ImGui::Spacing();
 
-    // A copy taken under idPassMutex: the lock is never held while drawing,
+    // A copy taken under the ID pass lock: the lock is never held while drawing,
     // since the draw path needs it for every listed mesh.
-    const std::vector<IdPassEntry> entries = idPassEntries();
+    const std::vector<IdPassEntry> entries = idPass_.entries();
     if (entries.empty()) {
         ImGui::TextDisabled("No meshes added yet.");
     } else {
@@ -161,7 +163,7 @@ void Kivren::drawIdPassSection() {
                 const std::string label = fmt::format("##meshcol_{}", entry.hash);
                 if (ImGui::ColorEdit3(label.c_str(), colour,
                                       ImGuiColorEditFlags_NoAlpha | ImGuiColorEditFlags_NoInputs))
-                    setIdPassColour(entry.hash, colour[0], colour[1], colour[2]);
+                    idPass_.setColour(entry.hash, {colour[0], colour[1], colour[2]});
                 ImGui::SameLine();
                 ImGui::Text("Mesh %d   (id: %zx)", index + 1, static_cast<std::size_t>(entry.hash));
             }
@@ -171,21 +173,18 @@ void Kivren::drawIdPassSection() {
     ImGui::Spacing();
     // The console may set the colour from another thread; the editor works on
     // a copy read under the lock that guards every write of it.
-    IdColour highlight;
-    {
-        std::lock_guard lock(shaderMutex);
-        highlight = highlightColour;
-    }
+    IdColour highlight = idPass_.highlightColour();
     if (ImGui::ColorEdit3("Debug highlight", &highlight.r, ImGuiColorEditFlags_NoAlpha))
-        setHighlightColour(highlight.r, highlight.g, highlight.b);
+        idPass_.setHighlightColour(highlight);
     ImGui::SameLine();
     ImGui::TextDisabled("(browse colour only)");
 
     ImGui::Spacing();
-    settingCheckbox("Preview ID pass in-game", "kivren_custom_pass_preview", *previewCustomPass);
+    settingCheckbox("Preview ID pass in-game", "kivren_custom_pass_preview",
+                    settings_.isOn(Switch::CustomPassPreview));
 
     ImGui::Spacing();
-    settingCheckbox("Debug models", "kivren_debug_models", *debugModelsMode);
+    settingCheckbox("Debug models", "kivren_debug_models", settings_.isOn(Switch::DebugModels));
     ImGui::SameLine();
     if (ImGui::Button("Prev"))
         cvarManager->executeCommand("kivren_debug_models_prev", true);

@@ -92,22 +92,22 @@ TEST_F(Lifecycle, OnLoadRegistersInOrderAndRunsTheUsersConfigurationLast) {
                         }));
 
     // The bound values follow the variables: settings file, then the user's file.
-    EXPECT_EQ(*plugin().recordName, "restored");
-    EXPECT_EQ(*plugin().videoFps, 48);
-    EXPECT_FALSE(plugin().recordRequested.load()) << "not in a replay";
+    EXPECT_EQ(plugin().settings().boundText(TextSetting::Name), "restored");
+    EXPECT_EQ(plugin().settings().fps(), 48);
+    EXPECT_FALSE(plugin().session().requested()) << "not in a replay";
     EXPECT_TRUE(consoleSaid("Must be in a replay to record"));
-    EXPECT_EQ(plugin().highlightColour, (IdColour{1.0f, 0.0f, 1.0f}));
+    EXPECT_EQ(plugin().idPass().highlightColour(), (IdColour{1.0f, 0.0f, 1.0f}));
 }
 
 TEST_F(Lifecycle, BoundValuesFollowTheConsole) {
     load();
     console().run("kivren_depth 0; kivren_normal 1; kivren_fps 0; kivren_path \"D:\\My Clips\"");
-    EXPECT_FALSE(*plugin().recordDepth);
-    EXPECT_TRUE(*plugin().recordNormal);
-    EXPECT_EQ(*plugin().videoFps, 1) << "clamped to the variable's minimum";
-    EXPECT_EQ(*plugin().recordPath, "D:\\My Clips");
+    EXPECT_FALSE(plugin().settings().isOn(Switch::Depth));
+    EXPECT_TRUE(plugin().settings().isOn(Switch::Normal));
+    EXPECT_EQ(plugin().settings().fps(), 1) << "clamped to the variable's minimum";
+    EXPECT_EQ(plugin().settings().boundText(TextSetting::Path), "D:\\My Clips");
     console().run("kivren_fps 1000");
-    EXPECT_EQ(*plugin().videoFps, 999);
+    EXPECT_EQ(plugin().settings().fps(), 999);
 }
 
 TEST_F(Lifecycle, StartChecksReplayWordsAndEffectsInThatOrder) {
@@ -115,7 +115,7 @@ TEST_F(Lifecycle, StartChecksReplayWordsAndEffectsInThatOrder) {
     MinimalRuntime runtime;
     runtime.effectsOn = false;
     reshade.firePresent(&runtime);
-    ASSERT_FALSE(plugin().effectsEnabled.load());
+    ASSERT_FALSE(plugin().effectsOn());
 
     auto lastLine = [this] {
         const auto lines = console().logLines();
@@ -131,21 +131,21 @@ TEST_F(Lifecycle, StartChecksReplayWordsAndEffectsInThatOrder) {
     EXPECT_EQ(lastLine(), "kivren_start takes no parameters");
     console().run("kivren_start");
     EXPECT_EQ(lastLine(), "Enable ReShade effects first");
-    EXPECT_FALSE(plugin().recordRequested.load());
+    EXPECT_FALSE(plugin().session().requested());
 
     runtime.effectsOn = true;
     reshade.firePresent(&runtime);
     console().clearLog();
     console().run("kivren_start");
-    EXPECT_TRUE(plugin().recordRequested.load());
+    EXPECT_TRUE(plugin().session().requested());
     console().run("kivren_start");
-    EXPECT_TRUE(plugin().recordRequested.load());
+    EXPECT_TRUE(plugin().session().requested());
     EXPECT_TRUE(console().logLines().empty()) << "an accepted or repeated start says nothing";
 
     console().run("kivren_stop and more words");
-    EXPECT_FALSE(plugin().recordRequested.load());
+    EXPECT_FALSE(plugin().session().requested());
     console().run("kivren_stop");
-    EXPECT_FALSE(plugin().recordRequested.load());
+    EXPECT_FALSE(plugin().session().requested());
     EXPECT_TRUE(console().logLines().empty());
 }
 
@@ -169,6 +169,6 @@ TEST_F(Lifecycle, IdPassCommandsCheckTheirWordCounts) {
         console().run(command);
         EXPECT_EQ(console().logLines(), std::vector<std::string>{message}) << command;
     }
-    EXPECT_EQ(plugin().idPassMeshes, (std::unordered_set<MeshHash>{0x1f}));
-    EXPECT_EQ(plugin().highlightColour, (IdColour{1.0f, 0.0f, 1.0f}));
+    EXPECT_EQ(plugin().idPass().meshes(), (std::unordered_set<MeshHash>{0x1f}));
+    EXPECT_EQ(plugin().idPass().highlightColour(), (IdColour{1.0f, 0.0f, 1.0f}));
 }

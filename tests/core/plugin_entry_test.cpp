@@ -93,10 +93,8 @@ TEST_F(PluginEntry, OneObjectHoweverOftenTheHostAsks) {
     EXPECT_EQ(owner->use_count(), 1);
 
     // No encoder handle that teardown could close by mistake.
-    for (const EncoderProcess& encoder : first->encoders) {
-        EXPECT_EQ(encoder.pipe, invalidPipe);
-        EXPECT_EQ(encoder.process, noProcess);
-    }
+    for (int pass = 0; pass < passCount; ++pass)
+        EXPECT_FALSE(first->session().encoders().hasEncoder(static_cast<PassKind>(pass)));
 
     std::shared_ptr<Kivren> hostShare = *owner;
     deleteMe();
@@ -105,5 +103,5 @@ TEST_F(PluginEntry, OneObjectHoweverOftenTheHostAsks) {
     EXPECT_FALSE(*owner);
     // The host's share keeps the object until it lets go.
     EXPECT_EQ(hostShare.use_count(), 1);
-    EXPECT_TRUE(hostShare->effectsEnabled.load());
+    EXPECT_TRUE(hostShare->effectsOn());
 }

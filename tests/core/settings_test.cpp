@@ -3,6 +3,8 @@
 // never an exception into the host.
 #include "loaded_plugin.h"
 
+#include <regex>
+
 namespace {
 
 class Settings : public LoadedPlugin {
@@ -150,7 +152,27 @@ TEST_F(Settings, FolderThatCannotBeMadeIsReportedNotThrown) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("create_directories"), std::string::npos) << lines[0];
     const std::u8string folder = (host->dataFolder() / "Kivren").u8string();
-    EXPECT_NE(lines[0].find(std::string(folder.begin(), folder.end())), std::string::npos)
+    EXPECT_NE(lines[0].find(std::string(folder.begin(), folder.end()) + "\": error "),
+              std::string::npos)
+        << lines[0];
+    EXPECT_EQ(console().value("kivren_name"), "other") << "the change itself stands";
+}
+
+// The file itself refused (a folder has its name): the save says so with the
+// system's code instead of keeping quiet, and the host carries on.
+TEST_F(Settings, FileThatCannotBeWrittenIsReportedWithItsCode) {
+    load();
+    std::filesystem::create_directories(file());
+    console().clearLog();
+    console().run("kivren_name other");
+    const auto lines = console().logLines();
+    ASSERT_EQ(lines.size(), 1u) << testing::PrintToString(lines);
+    const std::u8string path = file().u8string();
+    const std::string start = "Kivren settings: open failed for \"" +
+                              std::string(path.begin(), path.end()) + "\": error ";
+    EXPECT_EQ(lines[0].rfind(start, 0), 0u) << lines[0];
+    EXPECT_TRUE(
+        std::regex_match(lines[0].substr(start.size()), std::regex(R"([1-9]\d*: [^\r\n]+)")))
         << lines[0];
     EXPECT_EQ(console().value("kivren_name"), "other") << "the change itself stands";
 }

@@ -1,7 +1,8 @@
 // The frame data record: the worked examples byte for byte, whatever the
-// process's locale, and sampleFrame's handling of a missing replay part.
-#include "core/kivren.h"
+// process's locale, and the sampler's handling of a missing replay part.
+#include "formats/frame_data_writer.h"
 #include "framedata/frame_record.h"
+#include "framedata/frame_sampler.h"
 #include "scratch_folder.h"
 #include "sdk_handles.h"
 #include "sim_game.h"
@@ -32,7 +33,7 @@ protected:
 
     static std::string quat(int pitch, int yaw, int roll) {
         std::ostringstream out;
-        writeRotationQuat(out, Rotator{pitch, yaw, roll});
+        writeRotationQuat(out, FrameRotation{pitch, yaw, roll});
         return out.str();
     }
     static std::string number(float value) {
@@ -89,40 +90,35 @@ INSTANTIATE_TEST_SUITE_P(Locales, FrameRecordTest, testing::Values(false, true),
                              return p.param ? "CommaLocale" : "Classic";
                          });
 
-TEST(SampleFrame, KeepsTheLatestRecordAndEmptiesItWhenAPartIsMissing) {
+TEST(SampleFrame, GivesTheRecordAndEmptiesItWhenAPartIsMissing) {
     ScratchFolder scratch;
     auto game = std::make_shared<SimGame>(scratch.path(), scratch.path());
-    auto plugin = std::make_unique<Kivren>();
-    plugin->gameWrapper = makeGameWrapper(game);
+    const std::shared_ptr<GameWrapper> wrapper = makeGameWrapper(game);
 
     SimReplayState state;
     state.inReplay = true;
     state.cars = {{}, {}};
     game->setState(state);
-    plugin->sampleFrame(CanvasWrapper(0));
-    EXPECT_TRUE(plugin->inReplay.load());
+    FrameSample sample = sampleGameFrame(*wrapper);
+    EXPECT_TRUE(sample.inReplay);
     // Camera, ball and two cars.
-    EXPECT_EQ(std::count(plugin->frameRecord.begin(), plugin->frameRecord.end(), ';'), 4);
+    EXPECT_EQ(std::count(sample.record.begin(), sample.record.end(), ';'), 4);
 
     for (bool SimReplayState::*part : {&SimReplayState::hasCamera, &SimReplayState::hasReplay,
                                        &SimReplayState::hasBall, &SimReplayState::hasCars}) {
         SimReplayState missing = state;
         missing.*part = false;
-        game->setState(state);
-        plugin->sampleFrame(CanvasWrapper(0));
-        ASSERT_FALSE(plugin->frameRecord.empty());
         game->setState(missing);
-        plugin->sampleFrame(CanvasWrapper(0));
-        EXPECT_EQ(plugin->frameRecord, "");
-        EXPECT_TRUE(plugin->inReplay.load());
+        sample = sampleGameFrame(*wrapper);
+        EXPECT_EQ(sample.record, "");
+        EXPECT_TRUE(sample.inReplay);
     }
 
     game->setState(state);
-    plugin->sampleFrame(CanvasWrapper(0));
     game->setInReplay(false);
-    plugin->sampleFrame(CanvasWrapper(0));
-    EXPECT_EQ(plugin->frameRecord, "");
-    EXPECT_FALSE(plugin->inReplay.load());
+    sample = sampleGameFrame(*wrapper);
+    EXPECT_EQ(sample.record, "");
+    EXPECT_FALSE(sample.inReplay);
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // The FFmpeg command line as the child splits it: any text splits without
 // harm, and settings that pass the start's check come back from the split
 // exactly, in their places, never as arguments of their own.
+#include "formats/encoder_command_line.h"
 #include "fuzz_check.h"
-#include "recording/command_line.h"
 
 #include <cstdint>
 #include <string>

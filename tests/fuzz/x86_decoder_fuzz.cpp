@@ -2,11 +2,13 @@
 // given, and an instruction it accepts has a length, fields inside it, and
 // the same decoding whatever follows it.
 #include "fuzz_check.h"
-#include "idpass/hook/x86_decoder.h"
+#include "hook/x86_decoder.h"
 
 #include <cstdint>
 #include <cstring>
 #include <memory>
+
+using namespace hook;
 
 namespace {
 

@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "idpass/hook/x86_decoder.h"
+#include "hook/x86_decoder.h"
+
+using namespace hook;
 
 namespace {
 

@@ -7,7 +7,9 @@
 #include <initializer_list>
 #include <vector>
 
-#include "idpass/hook/x86_decoder.h"
+#include "hook/x86_decoder.h"
+
+using namespace hook;
 
 namespace {
 

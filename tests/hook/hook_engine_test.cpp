@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include "hook/hook_engine.h"
+#include "hook/hook_state.h"
 #include "hook_test_functions.h"
-#include "idpass/hook/hook_engine.h"
-#include "idpass/hook/hook_state.h"
+
+using namespace hook;
 
 namespace {
 
@@ -18,24 +20,24 @@ template <int n> int detour() {
 
 class RealHooks : public testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_EQ(initHookEngine(), HookOk); }
-    void TearDown() override { EXPECT_EQ(disableHook(allHooks), HookOk); }
+    static void SetUpTestSuite() { ASSERT_EQ(initHookEngine(), HookStatus::Ok); }
+    void TearDown() override { EXPECT_EQ(disableHook(allHooks), HookStatus::Ok); }
 
     template <int n> void expectHookedAndRestored(IntFunction target, int value) {
         void* trampoline = nullptr;
         ASSERT_EQ(createHook(reinterpret_cast<void*>(target), reinterpret_cast<void*>(&detour<n>),
                              &trampoline),
-                  HookOk);
+                  HookStatus::Ok);
         trampolines[n] = reinterpret_cast<IntFunction>(trampoline);
         EXPECT_EQ(target(), value) << "creating a hook must not patch";
-        ASSERT_EQ(enableHook(reinterpret_cast<void*>(target)), HookOk);
+        ASSERT_EQ(enableHook(reinterpret_cast<void*>(target)), HookStatus::Ok);
         EXPECT_EQ(target(), value + 1000);
         EXPECT_EQ(trampolines[n](), value);
-        ASSERT_EQ(disableHook(allHooks), HookOk);
+        ASSERT_EQ(disableHook(allHooks), HookStatus::Ok);
         EXPECT_EQ(target(), value);
         EXPECT_EQ(trampolines[n](), value);
         // A second round reuses the same trampoline.
-        ASSERT_EQ(enableHook(reinterpret_cast<void*>(target)), HookOk);
+        ASSERT_EQ(enableHook(reinterpret_cast<void*>(target)), HookStatus::Ok);
         EXPECT_EQ(target(), value + 1000);
     }
 };
@@ -58,7 +60,7 @@ TEST_F(RealHooks, ShortFunctionsArePatchedInPaddingOrAbove) {
     EXPECT_EQ(before[0], 0xEB);
     EXPECT_EQ(before[1], 0xF9);
     EXPECT_EQ(hookTargetAfterShort(), 47) << "the code after a short target is untouched";
-    ASSERT_EQ(disableHook(allHooks), HookOk);
+    ASSERT_EQ(disableHook(allHooks), HookStatus::Ok);
     EXPECT_EQ(before[-5], 0xCC) << "unhooking puts the padding back";
 }
 
@@ -66,30 +68,30 @@ TEST_F(RealHooks, StatusesOfMisuse) {
     void* trampoline = nullptr;
     void* loop = reinterpret_cast<void*>(&hookTargetLoop);
     void* anyDetour = reinterpret_cast<void*>(&detour<7>);
-    EXPECT_EQ(createHook(loop, anyDetour, &trampoline), HookUnsupportedFunction);
-    EXPECT_EQ(enableHook(loop), HookNotCreated) << "a refused hook leaves no entry";
+    EXPECT_EQ(createHook(loop, anyDetour, &trampoline), HookStatus::UnsupportedFunction);
+    EXPECT_EQ(enableHook(loop), HookStatus::NotCreated) << "a refused hook leaves no entry";
 
     static int notCode = 0;
-    EXPECT_EQ(createHook(&notCode, anyDetour, &trampoline), HookNotExecutable);
+    EXPECT_EQ(createHook(&notCode, anyDetour, &trampoline), HookStatus::NotExecutable);
     EXPECT_EQ(createHook(reinterpret_cast<void*>(&hookTargetJumpTaken), &notCode, &trampoline),
-              HookNotExecutable);
+              HookStatus::NotExecutable);
 
     void* target = reinterpret_cast<void*>(&hookTargetAfterShort);
-    ASSERT_EQ(createHook(target, anyDetour, &trampoline), HookOk);
+    ASSERT_EQ(createHook(target, anyDetour, &trampoline), HookStatus::Ok);
     trampolines[7] = reinterpret_cast<IntFunction>(trampoline);
-    EXPECT_EQ(createHook(target, anyDetour, &trampoline), HookAlreadyCreated);
-    ASSERT_EQ(enableHook(target), HookOk);
-    EXPECT_EQ(enableHook(target), HookAlreadyEnabled);
+    EXPECT_EQ(createHook(target, anyDetour, &trampoline), HookStatus::AlreadyCreated);
+    ASSERT_EQ(enableHook(target), HookStatus::Ok);
+    EXPECT_EQ(enableHook(target), HookStatus::AlreadyEnabled);
     EXPECT_EQ(hookTargetAfterShort(), 1047);
-    EXPECT_EQ(disableHook(target), HookOk) << "one hook alone can be switched off";
+    EXPECT_EQ(disableHook(target), HookStatus::Ok) << "one hook alone can be switched off";
     EXPECT_EQ(hookTargetAfterShort(), 47);
-    EXPECT_EQ(disableHook(loop), HookNotCreated);
+    EXPECT_EQ(disableHook(loop), HookStatus::NotCreated);
 }
 
 TEST_F(RealHooks, DisablingWithNothingOnStopsNoThread) {
-    ASSERT_EQ(disableHook(allHooks), HookOk);
+    ASSERT_EQ(disableHook(allHooks), HookStatus::Ok);
     const uint32_t freezes = threadFreezes.load();
-    EXPECT_EQ(disableHook(allHooks), HookOk);
+    EXPECT_EQ(disableHook(allHooks), HookStatus::Ok);
     EXPECT_EQ(threadFreezes.load(), freezes);
 }
 

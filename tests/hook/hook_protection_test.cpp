@@ -1,15 +1,17 @@
 // Code and trampolines in memory that cannot be made writable: the engine
-// answers HookMemoryProtect and leaves bytes and protections as they were.
+// answers HookStatus::MemoryProtect and leaves bytes and protections as they were.
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
+#include "hook/hook_engine.h"
+#include "hook/trampoline_slots.h"
 #include "hook_test_functions.h"
-#include "idpass/hook/hook_engine.h"
-#include "idpass/hook/trampoline_slots.h"
 #include "locked_code.h"
+
+using namespace hook;
 
 namespace {
 
@@ -49,7 +51,7 @@ int detourReturning99() {
 
 class LockedMemory : public testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_EQ(initHookEngine(), HookOk); }
+    static void SetUpTestSuite() { ASSERT_EQ(initHookEngine(), HookStatus::Ok); }
 };
 
 TEST_F(LockedMemory, TargetThatCannotBeMadeWritableIsLeftAsItWas) {
@@ -59,38 +61,38 @@ TEST_F(LockedMemory, TargetThatCannotBeMadeWritableIsLeftAsItWas) {
         uint8_t before[8];
         std::memcpy(before, code(target), sizeof before);
         void* trampoline = nullptr;
-        ASSERT_EQ(createHook(code(target), detour, &trampoline), HookOk);
-        EXPECT_EQ(enableHook(code(target)), HookMemoryProtect);
+        ASSERT_EQ(createHook(code(target), detour, &trampoline), HookStatus::Ok);
+        EXPECT_EQ(enableHook(code(target)), HookStatus::MemoryProtect);
         EXPECT_EQ(std::memcmp(before, code(target), sizeof before), 0);
         EXPECT_FALSE(isPageWritable(code(target)));
         EXPECT_EQ(target(), target == c.locked ? 53 : 52);
     }
     // The ordinary page of the straddling target was opened, then put back.
     EXPECT_FALSE(isPageWritable(c.base));
-    EXPECT_EQ(disableHook(allHooks), HookOk);
+    EXPECT_EQ(disableHook(allHooks), HookStatus::Ok);
 }
 
 TEST_F(LockedMemory, TrampolineBlockThatCannotBeWrittenTakesNoNewHook) {
     LockedCode c = mapTestCode();
     void* detour = reinterpret_cast<void*>(&detourReturning99);
     void* first = nullptr;
-    ASSERT_EQ(createHook(code(c.ordinary[0]), detour, &first), HookOk);
+    ASSERT_EQ(createHook(code(c.ordinary[0]), detour, &first), HookStatus::Ok);
     void* block = trampolineBlocks;
     ASSERT_EQ(reinterpret_cast<uintptr_t>(first) & ~(trampolineBlockSize - 1),
               reinterpret_cast<uintptr_t>(block));
 
     lockPage(block);
     void* second = nullptr;
-    EXPECT_EQ(createHook(code(c.ordinary[1]), detour, &second), HookMemoryProtect);
-    EXPECT_EQ(enableHook(code(c.ordinary[1])), HookNotCreated);
+    EXPECT_EQ(createHook(code(c.ordinary[1]), detour, &second), HookStatus::MemoryProtect);
+    EXPECT_EQ(enableHook(code(c.ordinary[1])), HookStatus::NotCreated);
     EXPECT_EQ(reinterpret_cast<IntFunction>(first)(), 50) << "existing trampolines still run";
     unlockPage(block);
 
-    ASSERT_EQ(createHook(code(c.ordinary[1]), detour, &second), HookOk);
-    ASSERT_EQ(enableHook(code(c.ordinary[1])), HookOk);
+    ASSERT_EQ(createHook(code(c.ordinary[1]), detour, &second), HookStatus::Ok);
+    ASSERT_EQ(enableHook(code(c.ordinary[1])), HookStatus::Ok);
     EXPECT_EQ(c.ordinary[1](), 99);
     EXPECT_EQ(reinterpret_cast<IntFunction>(second)(), 51);
-    EXPECT_EQ(disableHook(allHooks), HookOk);
+    EXPECT_EQ(disableHook(allHooks), HookStatus::Ok);
     EXPECT_EQ(c.ordinary[1](), 51);
 }
 

@@ -9,9 +9,11 @@
 #include <thread>
 #include <vector>
 
+#include "hook/hook_engine.h"
+#include "hook/hook_state.h"
 #include "hook_test_functions.h"
-#include "idpass/hook/hook_engine.h"
-#include "idpass/hook/hook_state.h"
+
+using namespace hook;
 
 namespace {
 
@@ -24,10 +26,11 @@ int countingDetour() {
 }
 
 TEST(HookUnderLoad, SwitchedWhileOtherThreadsCallTheTarget) {
-    ASSERT_EQ(initHookEngine(), HookOk);
+    ASSERT_EQ(initHookEngine(), HookStatus::Ok);
     void* target = reinterpret_cast<void*>(&hookTargetForThreads);
     void* trampoline = nullptr;
-    ASSERT_EQ(createHook(target, reinterpret_cast<void*>(&countingDetour), &trampoline), HookOk);
+    ASSERT_EQ(createHook(target, reinterpret_cast<void*>(&countingDetour), &trampoline),
+              HookStatus::Ok);
     threadsTrampoline = reinterpret_cast<IntFunction>(trampoline);
 
     std::atomic<bool> stop{false};
@@ -53,8 +56,8 @@ TEST(HookUnderLoad, SwitchedWhileOtherThreadsCallTheTarget) {
     // been caught on moved bytes (Wine stops threads far more slowly).
     for (int round = 0;
          round < 50 || (movedInstructionPointers.load() == movedBefore && round < 2000); ++round) {
-        ASSERT_EQ(enableHook(target), HookOk);
-        ASSERT_EQ(disableHook(allHooks), HookOk);
+        ASSERT_EQ(enableHook(target), HookStatus::Ok);
+        ASSERT_EQ(disableHook(allHooks), HookStatus::Ok);
     }
     stop = true;
     for (std::thread& t : callers) {
@@ -71,7 +74,7 @@ bool alwaysIdle(void*) {
 }
 
 TEST(HookUnderLoad, AThreadInAModulesCodeIsSeen) {
-    ASSERT_EQ(initHookEngine(), HookOk);
+    ASSERT_EQ(initHookEngine(), HookStatus::Ok);
     const void* thisProgram = reinterpret_cast<const void*>(&hookTargetForThreads);
     std::atomic<bool> stop{false};
     std::atomic<bool> spinning{false};

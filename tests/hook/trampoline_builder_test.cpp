@@ -6,7 +6,9 @@
 #include <optional>
 #include <vector>
 
-#include "idpass/hook/trampoline_builder.h"
+#include "hook/trampoline_builder.h"
+
+using namespace hook;
 
 namespace {
 

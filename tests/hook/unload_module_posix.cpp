@@ -1,8 +1,10 @@
 // A module with a copy of the hook engine of its own, which the unload test
 // maps, uses for one hook operation and unmaps at once, as the host does with
 // the plugin.
+#include "hook/hook_engine.h"
 #include "hook_test_functions.h"
-#include "idpass/hook/hook_engine.h"
+
+using namespace hook;
 
 namespace {
 
@@ -17,11 +19,11 @@ int detour() {
 extern "C" __attribute__((visibility("default"))) int switchHookOnce() {
     void* target = reinterpret_cast<void*>(&hookTargetForThreads);
     void* trampoline = nullptr;
-    if (initHookEngine() != HookOk ||
-        createHook(target, reinterpret_cast<void*>(&detour), &trampoline) != HookOk) {
+    if (initHookEngine() != HookStatus::Ok ||
+        createHook(target, reinterpret_cast<void*>(&detour), &trampoline) != HookStatus::Ok) {
         return 1;
     }
     const HookStatus on = enableHook(target);
     const HookStatus off = disableHook(allHooks);
-    return on == HookOk && off == HookOk ? 0 : 2;
+    return on == HookStatus::Ok && off == HookStatus::Ok ? 0 : 2;
 }

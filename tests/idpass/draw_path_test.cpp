@@ -1,6 +1,6 @@
 // The per-draw decision through the stand-in context: which shader ends
 // bound, which meshes are remembered, and the first replay draw.
-#include "idpass/mesh_identity.h"
+#include "formats/mesh_identity.h"
 #include "plugin_rig.h"
 
 namespace {
@@ -28,14 +28,17 @@ struct Row {
 };
 
 void apply(PluginRig& rig, unsigned s, const MeshKey& key) {
-    rig.plugin.inReplay = (s & Replay) != 0;
-    *rig.plugin.debugModelsMode = (s & Debug) != 0;
-    *rig.plugin.previewCustomPass = (s & Preview) != 0;
-    *rig.plugin.recordCustomPass = (s & RecordCustom) != 0;
-    rig.plugin.recordRequested = (s & Recording) != 0;
-    rig.plugin.customTurn = (s & CustomTurn) != 0;
+    rig.plugin.setInReplay((s & Replay) != 0);
+    rig.plugin.settings().setSwitch(Switch::DebugModels, (s & Debug) != 0);
+    rig.plugin.settings().setSwitch(Switch::CustomPassPreview, (s & Preview) != 0);
+    rig.plugin.settings().setSwitch(Switch::CustomPass, (s & RecordCustom) != 0);
+    if ((s & Recording) != 0)
+        rig.plugin.session().request();
+    else
+        rig.plugin.session().cancel();
+    rig.plugin.session().setCustomTurn((s & CustomTurn) != 0);
     if (s & Selected)
-        rig.plugin.selectedMesh = key;
+        rig.plugin.debugModels().select(key);
     if (s & Listed)
         rig.plugin.addMeshHash(fmt::format("{:x}", hashMeshKey(key)));
 }
@@ -78,39 +81,40 @@ TEST(DrawPath, DecisionTable) {
 
         ID3D11PixelShader* expected = nullptr;
         if (row.bound == Bound::Highlight)
-            expected = rig.plugin.highlightShader;
+            expected = rig.plugin.idPass().highlightShader();
         if (row.bound == Bound::IdColour)
-            expected = rig.plugin.idPassShaders.at(hashMeshKey(row.key));
+            expected = rig.plugin.idPass().shaders().at(hashMeshKey(row.key));
         EXPECT_EQ(rig.bound(), expected);
         if (row.bound != Bound::Game) {
             EXPECT_NE(expected, nullptr);
         }
-        EXPECT_EQ(rig.plugin.seenMeshes.contains(row.key), row.remembered);
-        EXPECT_EQ(rig.plugin.seenMeshes.size(), row.remembered ? 1u : 0u);
+        EXPECT_EQ(rig.plugin.debugModels().seen().contains(row.key), row.remembered);
+        EXPECT_EQ(rig.plugin.debugModels().seen().size(), row.remembered ? 1u : 0u);
         // The device is taken by the first draw of a replay only.
-        EXPECT_EQ(rig.plugin.gameDevice, (row.state & Replay) ? rig.device : nullptr);
+        EXPECT_EQ(rig.plugin.idPass().device(), (row.state & Replay) ? rig.device : nullptr);
     }
 }
 
 TEST(DrawPath, FirstReplayDrawTakesTheDeviceAndCompilesWhatWaits) {
     PluginRig rig;
     // Before any draw: colours are kept, nothing is compiled.
-    rig.plugin.setIdPassColour(0x1a2b, 0.25f, 0.5f, 0.75f);
+    rig.plugin.idPass().setColour(0x1a2b, {0.25f, 0.5f, 0.75f});
     rig.plugin.addMeshHash("4dc13974d71cc7a7");
-    rig.plugin.setHighlightColour(0.0f, 1.0f, 0.0f);
-    EXPECT_EQ(rig.plugin.highlightColour, (IdColour{0.0f, 1.0f, 0.0f}));
-    EXPECT_EQ(rig.plugin.highlightShader, nullptr);
-    EXPECT_TRUE(rig.plugin.idPassShaders.empty());
+    rig.plugin.idPass().setHighlightColour({0.0f, 1.0f, 0.0f});
+    EXPECT_EQ(rig.plugin.idPass().highlightColour(), (IdColour{0.0f, 1.0f, 0.0f}));
+    EXPECT_EQ(rig.plugin.idPass().highlightShader(), nullptr);
+    EXPECT_TRUE(rig.plugin.idPass().shaders().empty());
 
-    rig.plugin.inReplay = true;
+    rig.plugin.setInReplay(true);
     rig.draw(workedKey);
-    EXPECT_EQ(rig.plugin.gameDevice, rig.device);
+    EXPECT_EQ(rig.plugin.idPass().device(), rig.device);
     // The first highlight is (1, 0, 1) whatever colour was asked for before.
-    EXPECT_EQ(simShaderBytecode(rig.plugin.highlightShader), flatBytecode(1.0f, 0.0f, 1.0f));
-    EXPECT_EQ(simShaderBytecode(rig.plugin.idPassShaders.at(0x1a2b)),
+    EXPECT_EQ(simShaderBytecode(rig.plugin.idPass().highlightShader()),
+              flatBytecode(1.0f, 0.0f, 1.0f));
+    EXPECT_EQ(simShaderBytecode(rig.plugin.idPass().shaders().at(0x1a2b)),
               flatBytecode(0.25f, 0.5f, 0.75f));
     const IdColour worked = autoColour(workedHash);
-    EXPECT_EQ(simShaderBytecode(rig.plugin.idPassShaders.at(workedHash)),
+    EXPECT_EQ(simShaderBytecode(rig.plugin.idPass().shaders().at(workedHash)),
               flatBytecode(worked.r, worked.g, worked.b));
     // Neither feature was on: the draw itself was left alone.
     EXPECT_EQ(rig.bound(), nullptr);
@@ -120,70 +124,71 @@ TEST(DrawPath, FirstReplayDrawTakesTheDeviceAndCompilesWhatWaits) {
     const std::size_t created = device->pixelShadersCreated();
     rig.draw(workedKey);
     EXPECT_EQ(device->pixelShadersCreated(), created);
-    rig.plugin.setHighlightColour(0.0f, 1.0f, 0.0f);
-    EXPECT_EQ(simShaderBytecode(rig.plugin.highlightShader), flatBytecode(0.0f, 1.0f, 0.0f));
+    rig.plugin.idPass().setHighlightColour({0.0f, 1.0f, 0.0f});
+    EXPECT_EQ(simShaderBytecode(rig.plugin.idPass().highlightShader()),
+              flatBytecode(0.0f, 1.0f, 0.0f));
     rig.plugin.addMeshHash("77");
-    EXPECT_NE(rig.plugin.idPassShaders.at(0x77), nullptr);
+    EXPECT_NE(rig.plugin.idPass().shaders().at(0x77), nullptr);
 }
 
 TEST(DrawPath, FailedCompilesLeaveShadersEmpty) {
     PluginRig rig;
     auto* device = static_cast<SimDevice*>(rig.device);
     device->failPixelShaders(E_OUTOFMEMORY);
-    *rig.plugin.debugModelsMode = true;
-    *rig.plugin.previewCustomPass = true;
-    rig.plugin.selectedMesh = workedKey;
+    rig.plugin.settings().setSwitch(Switch::DebugModels, true);
+    rig.plugin.settings().setSwitch(Switch::CustomPassPreview, true);
+    rig.plugin.debugModels().select(workedKey);
     rig.plugin.addMeshHash("4dc13974d71cc7a7");
-    rig.plugin.inReplay = true;
+    rig.plugin.setInReplay(true);
 
     // Without a highlight neither feature works: nothing is remembered.
     rig.draw(workedKey);
-    EXPECT_EQ(rig.plugin.highlightShader, nullptr);
-    EXPECT_TRUE(rig.plugin.seenMeshes.empty());
-    EXPECT_EQ(rig.plugin.idPassShaders.at(workedHash), nullptr);
+    EXPECT_EQ(rig.plugin.idPass().highlightShader(), nullptr);
+    EXPECT_TRUE(rig.plugin.debugModels().seen().empty());
+    EXPECT_EQ(rig.plugin.idPass().shaders().at(workedHash), nullptr);
 
     // A later highlight revives both; the empty ID entry stays empty until
     // its colour is set again.
     device->failPixelShaders(S_OK);
-    rig.plugin.setHighlightColour(1.0f, 1.0f, 0.0f);
+    rig.plugin.idPass().setHighlightColour({1.0f, 1.0f, 0.0f});
     rig.draw(workedKey);
-    EXPECT_EQ(rig.bound(), rig.plugin.highlightShader);
-    EXPECT_TRUE(rig.plugin.seenMeshes.contains(workedKey));
-    rig.plugin.setIdPassColour(workedHash, 0.0f, 0.0f, 1.0f);
+    EXPECT_EQ(rig.bound(), rig.plugin.idPass().highlightShader());
+    EXPECT_TRUE(rig.plugin.debugModels().seen().contains(workedKey));
+    rig.plugin.idPass().setColour(workedHash, {0.0f, 0.0f, 1.0f});
     rig.draw(workedKey);
-    EXPECT_EQ(rig.bound(), rig.plugin.idPassShaders.at(workedHash));
+    EXPECT_EQ(rig.bound(), rig.plugin.idPass().shaders().at(workedHash));
 }
 
 TEST(DrawPath, IdPassOperations) {
     PluginRig rig;
-    rig.plugin.inReplay = true;
+    rig.plugin.setInReplay(true);
     rig.draw(workedKey);
 
     // Adding a coloured mesh again changes neither its colour nor its shader.
-    rig.plugin.setIdPassColour(workedHash, 0.1f, 0.2f, 0.3f);
+    rig.plugin.idPass().setColour(workedHash, {0.1f, 0.2f, 0.3f});
     rig.plugin.addMeshHash("4DC13974D71CC7A7");
-    ID3D11PixelShader* shader = rig.plugin.idPassShaders.at(workedHash);
+    ID3D11PixelShader* shader = rig.plugin.idPass().shaders().at(workedHash);
     rig.plugin.addMeshHash("0x4dc13974d71cc7a7");
-    EXPECT_EQ(rig.plugin.idPassColours.at(workedHash), (IdColour{0.1f, 0.2f, 0.3f}));
-    EXPECT_EQ(rig.plugin.idPassShaders.at(workedHash), shader);
-    EXPECT_EQ(rig.plugin.idPassMeshes.size(), 1u);
+    EXPECT_EQ(rig.plugin.idPass().colours().at(workedHash), (IdColour{0.1f, 0.2f, 0.3f}));
+    EXPECT_EQ(rig.plugin.idPass().shaders().at(workedHash), shader);
+    EXPECT_EQ(rig.plugin.idPass().meshes().size(), 1u);
 
     // The settings page's copy lists each coloured mesh once.
-    rig.plugin.setIdPassColour(0x99, 1.0f, 1.0f, 1.0f);
-    const auto entries = rig.plugin.idPassEntries();
+    rig.plugin.idPass().setColour(0x99, {1.0f, 1.0f, 1.0f});
+    const auto entries = rig.plugin.idPass().entries();
     ASSERT_EQ(entries.size(), 2u);
     for (const IdPassEntry& e : entries) {
-        EXPECT_EQ((IdColour{e.r, e.g, e.b}), rig.plugin.idPassColours.at(e.hash));
+        EXPECT_EQ((IdColour{e.r, e.g, e.b}), rig.plugin.idPass().colours().at(e.hash));
     }
 
     // Clearing releases every shader; adding again gives the automatic colour.
     const std::size_t before = simd3d::liveObjects();
-    rig.plugin.clearIdPass();
+    rig.plugin.idPass().clear();
     EXPECT_EQ(simd3d::liveObjects(), before - 2);
-    EXPECT_TRUE(rig.plugin.idPassMeshes.empty() && rig.plugin.idPassColours.empty() &&
-                rig.plugin.idPassShaders.empty());
+    EXPECT_TRUE(rig.plugin.idPass().meshes().empty() && rig.plugin.idPass().colours().empty() &&
+                rig.plugin.idPass().shaders().empty());
     rig.plugin.addMeshHash("4dc13974d71cc7a7");
-    EXPECT_EQ(rig.plugin.idPassColours.at(workedHash), autoColour(workedHash));
+    EXPECT_EQ(rig.plugin.idPass().colours().at(workedHash), autoColour(workedHash));
 }
 
 // The interception calls DrawIndexed through slot 12 of the context's method

@@ -2,8 +2,8 @@
 // saving, running a saved file again, the highlight colour, and the answers
 // to words that cannot be used. The word counts are checked through the
 // built plugin (core/lifecycle_test.cpp).
+#include "formats/mesh_identity.h"
 #include "host_clipboard.h"
-#include "idpass/mesh_identity.h"
 #include "plugin_rig.h"
 
 #include <fstream>
@@ -53,21 +53,21 @@ TEST_F(Commands, SteppingWrapsAroundTheRememberedMeshes) {
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_EQ(lines[0].rfind(std::string(command) + ": no mesh has been seen yet", 0), 0u)
             << lines[0];
-        EXPECT_EQ(rig.plugin.selectedMesh, MeshKey{});
+        EXPECT_EQ(rig.plugin.debugModels().selected(), MeshKey{});
     }
 
     // One mesh: both directions select it, with the worked line.
-    rig.plugin.seenMeshes.insert(workedKey);
+    rig.plugin.debugModels().remember(workedKey);
     EXPECT_EQ(step("kivren_debug_models_prev"), "4dc13974d71cc7a7");
     EXPECT_EQ(step("kivren_debug_models_next"), "4dc13974d71cc7a7");
 
     // Many meshes: next walks the set's order and wraps; prev walks it back.
     for (std::uint32_t stride = 4; stride <= 40; stride += 4)
-        rig.plugin.seenMeshes.insert({stride, 1024, 512, 256});
+        rig.plugin.debugModels().remember({stride, 1024, 512, 256});
     std::vector<std::string> order;
-    for (const MeshKey& key : rig.plugin.seenMeshes)
+    for (const MeshKey& key : rig.plugin.debugModels().seen())
         order.push_back(hex(hashMeshKey(key)));
-    rig.plugin.selectedMesh = MeshKey{}; // not among them: next goes to the first
+    rig.plugin.debugModels().select(MeshKey{}); // not among them: next goes to the first
     for (const std::string& expected : order)
         EXPECT_EQ(step("kivren_debug_models_next"), expected);
     EXPECT_EQ(step("kivren_debug_models_next"), order.front());
@@ -79,11 +79,11 @@ TEST_F(Commands, SteppingWrapsAroundTheRememberedMeshes) {
 TEST_F(Commands, AddingMeshes) {
     // Before any stepping the selection is the all-zero key.
     EXPECT_TRUE(run("kivren_debug_models_add").empty());
-    EXPECT_EQ(rig.plugin.idPassMeshes, (std::unordered_set<MeshHash>{0x4d25767f9dce13f5}));
+    EXPECT_EQ(rig.plugin.idPass().meshes(), (std::unordered_set<MeshHash>{0x4d25767f9dce13f5}));
 
     EXPECT_TRUE(run("kivren_custom_pass_add 0x1A2B").empty());
-    EXPECT_TRUE(rig.plugin.idPassMeshes.contains(0x1a2b));
-    EXPECT_EQ(rig.plugin.idPassColours.at(0x1a2b), autoColour(0x1a2b));
+    EXPECT_TRUE(rig.plugin.idPass().meshes().contains(0x1a2b));
+    EXPECT_EQ(rig.plugin.idPass().colours().at(0x1a2b), autoColour(0x1a2b));
 
     // Words that hold no usable hash add nothing and say why.
     for (const char* word : {"xyz", "12zz", "10000000000000000", "\"\""}) {
@@ -91,10 +91,10 @@ TEST_F(Commands, AddingMeshes) {
         ASSERT_EQ(lines.size(), 1u) << word;
         EXPECT_EQ(lines[0].rfind("kivren_custom_pass_add: ", 0), 0u) << lines[0];
     }
-    EXPECT_EQ(rig.plugin.idPassMeshes.size(), 2u);
-    EXPECT_FALSE(rig.plugin.idPassMeshes.contains(0));
+    EXPECT_EQ(rig.plugin.idPass().meshes().size(), 2u);
+    EXPECT_FALSE(rig.plugin.idPass().meshes().contains(0));
     EXPECT_TRUE(run("kivren_custom_pass_clear").empty());
-    EXPECT_TRUE(rig.plugin.idPassMeshes.empty());
+    EXPECT_TRUE(rig.plugin.idPass().meshes().empty());
 }
 
 TEST_F(Commands, SavedFileRestoresTheSetWithAutomaticColours) {
@@ -102,7 +102,7 @@ TEST_F(Commands, SavedFileRestoresTheSetWithAutomaticColours) {
     EXPECT_EQ(readFile(configFolder() / "empty.cfg"), "kivren_custom_pass_clear\r\n");
 
     run("kivren_custom_pass_add 4dc13974d71cc7a7; kivren_custom_pass_add 1a2b");
-    rig.plugin.setIdPassColour(workedHash, 0.0f, 0.0f, 0.0f);
+    rig.plugin.idPass().setColour(workedHash, {0.0f, 0.0f, 0.0f});
     EXPECT_TRUE(run("kivren_custom_pass_save mine").empty());
     const std::string saved = readFile(configFolder() / "mine.cfg");
     // The adds come in the set's own order, each line ends in CRLF.
@@ -121,9 +121,9 @@ TEST_F(Commands, SavedFileRestoresTheSetWithAutomaticColours) {
     std::ofstream(configFolder() / "mine.cfg", std::ios::binary) << saved;
     run("kivren_custom_pass_add 77");
     EXPECT_TRUE(run("exec kivren/mine.cfg").empty());
-    EXPECT_EQ(rig.plugin.idPassMeshes, (std::unordered_set<MeshHash>{workedHash, 0x1a2b}));
-    EXPECT_EQ(rig.plugin.idPassColours.at(workedHash), autoColour(workedHash));
-    EXPECT_EQ(rig.plugin.idPassColours.size(), 2u);
+    EXPECT_EQ(rig.plugin.idPass().meshes(), (std::unordered_set<MeshHash>{workedHash, 0x1a2b}));
+    EXPECT_EQ(rig.plugin.idPass().colours().at(workedHash), autoColour(workedHash));
+    EXPECT_EQ(rig.plugin.idPass().colours().size(), 2u);
 }
 
 TEST_F(Commands, SaveRefusesNamesOutsideItsFolderAndReportsFailures) {
@@ -152,17 +152,17 @@ TEST_F(Commands, SaveRefusesNamesOutsideItsFolderAndReportsFailures) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind("kivren_custom_pass_save: create_directory failed for \"", 0), 0u)
         << lines[0];
-    EXPECT_EQ(rig.plugin.idPassMeshes.size(), 1u);
+    EXPECT_EQ(rig.plugin.idPass().meshes().size(), 1u);
 }
 
 TEST_F(Commands, HighlightColourWords) {
     EXPECT_TRUE(run("kivren_custom_pass_color #FF8000").empty());
-    EXPECT_EQ(rig.plugin.highlightColour, (IdColour{1.0f, 0.5019608f, 0.0f}));
+    EXPECT_EQ(rig.plugin.idPass().highlightColour(), (IdColour{1.0f, 0.5019608f, 0.0f}));
     for (const char* word : {"FF8000", "#ff80", "#FF80001", "#12zzzz"}) {
         const auto lines = run(std::string("kivren_custom_pass_color ") + word);
         ASSERT_EQ(lines.size(), 1u) << word;
         EXPECT_EQ(lines[0].rfind(std::string("kivren_custom_pass_color: \"") + word, 0), 0u)
             << lines[0];
     }
-    EXPECT_EQ(rig.plugin.highlightColour, (IdColour{1.0f, 0.5019608f, 0.0f}));
+    EXPECT_EQ(rig.plugin.idPass().highlightColour(), (IdColour{1.0f, 0.5019608f, 0.0f}));
 }

@@ -27,9 +27,6 @@ struct PluginRig {
         game = std::make_shared<SimGame>(scratch.path() / "data", scratch.path() / "bakkesmod");
         plugin.cvarManager = makeCVarManagerWrapper(console);
         plugin.gameWrapper = makeGameWrapper(game);
-        plugin.debugModelsMode = std::make_shared<bool>(false);
-        plugin.previewCustomPass = std::make_shared<bool>(false);
-        plugin.recordCustomPass = std::make_shared<bool>(false);
         createSimDevice(&device, &context);
     }
 

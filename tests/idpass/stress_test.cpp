@@ -9,10 +9,10 @@
 TEST(IdPassStress, DrawsCommandsAndListCopiesTogether) {
     PluginRig rig;
     rig.plugin.registerConsoleCommands();
-    *rig.plugin.debugModelsMode = true;
-    *rig.plugin.previewCustomPass = true;
-    rig.plugin.inReplay = true;
-    rig.plugin.selectedMesh = workedKey;
+    rig.plugin.settings().setSwitch(Switch::DebugModels, true);
+    rig.plugin.settings().setSwitch(Switch::CustomPassPreview, true);
+    rig.plugin.setInReplay(true);
+    rig.plugin.debugModels().select(workedKey);
     const MeshKey listedKey{24, 2048, 1024, 256};
     rig.draw(workedKey); // takes the device, so that every later change compiles
     static_cast<SimDeviceContext*>(rig.context)->slowBinds(true);
@@ -29,8 +29,8 @@ TEST(IdPassStress, DrawsCommandsAndListCopiesTogether) {
     });
     std::thread settingsPage([&] {
         for (int i = 0; i < 3000; ++i) {
-            for (const IdPassEntry& entry : rig.plugin.idPassEntries())
-                rig.plugin.setIdPassColour(entry.hash, entry.g, entry.b, entry.r);
+            for (const IdPassEntry& entry : rig.plugin.idPass().entries())
+                rig.plugin.idPass().setColour(entry.hash, {entry.g, entry.b, entry.r});
         }
     });
 
@@ -53,7 +53,7 @@ TEST(IdPassStress, DrawsCommandsAndListCopiesTogether) {
     EXPECT_GT(bindsSeen.load(), 0);
     EXPECT_EQ(simd3d::misuseCount(), 0u) << simd3d::firstMisuse();
     // The pass ends with what the last commands left, each with a shader.
-    std::lock_guard lock(rig.plugin.idPassMutex);
-    for (MeshHash hash : rig.plugin.idPassMeshes)
-        EXPECT_NE(rig.plugin.idPassShaders.at(hash), nullptr);
+    const auto shaders = rig.plugin.idPass().shaders();
+    for (MeshHash hash : rig.plugin.idPass().meshes())
+        EXPECT_NE(shaders.at(hash), nullptr);
 }

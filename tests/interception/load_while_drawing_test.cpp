@@ -4,7 +4,7 @@
 // coloured while the plugin is in, and no frame drawn wholly after an unload
 // is coloured.
 #include "drawing_game.h"
-#include "idpass/mesh_identity.h"
+#include "formats/mesh_identity.h"
 #include "loaded_plugin.h"
 
 #include <fmt/format.h>

@@ -3,7 +3,7 @@
 // layout of the 205 entries against the tables of a game's own objects, and
 // the life of the table.
 #include "drawing_game.h"
-#include "idpass/method_table.h"
+#include "interception/method_table.h"
 
 #include <gtest/gtest.h>
 
@@ -24,16 +24,18 @@ protected:
 } // namespace
 
 TEST_F(MethodTable, OnlyDirect3D11IsSupported) {
-    for (RenderType type : {0, 1, 2, 4, -1}) {
-        EXPECT_EQ(captureMethodTable(type), MethodTableStatus::NotSupported) << type;
-        EXPECT_EQ(capturedRenderType, renderTypeNone);
+    for (std::int32_t number : {0, 1, 2, 4, -1}) {
+        EXPECT_EQ(captureMethodTable(static_cast<RenderType>(number)),
+                  MethodTableStatus::NotSupported)
+            << number;
+        EXPECT_EQ(capturedRenderType, RenderType::None);
         EXPECT_EQ(methodTable, nullptr);
     }
 }
 
 TEST_F(MethodTable, CaptureCopiesTheContextsMethodsAsTheGameSeesThem) {
-    ASSERT_EQ(captureMethodTable(renderTypeDirect3D11), MethodTableStatus::Success);
-    EXPECT_EQ(capturedRenderType, renderTypeDirect3D11);
+    ASSERT_EQ(captureMethodTable(RenderType::Direct3D11), MethodTableStatus::Success);
+    EXPECT_EQ(capturedRenderType, RenderType::Direct3D11);
     ASSERT_NE(methodTable, nullptr);
     // Every method of the base interfaces is there; Wine leaves a few slots
     // of the later context versions empty, so those are copied as they are.
@@ -56,23 +58,23 @@ TEST_F(MethodTable, CaptureCopiesTheContextsMethodsAsTheGameSeesThem) {
 }
 
 TEST_F(MethodTable, ASecondCaptureChangesNothingUntilReleased) {
-    ASSERT_EQ(captureMethodTable(renderTypeDirect3D11), MethodTableStatus::Success);
+    ASSERT_EQ(captureMethodTable(RenderType::Direct3D11), MethodTableStatus::Success);
     void** first = methodTable;
     const std::vector<void*> entries = captured();
 
-    EXPECT_EQ(captureMethodTable(renderTypeDirect3D11), MethodTableStatus::AlreadyCaptured);
+    EXPECT_EQ(captureMethodTable(RenderType::Direct3D11), MethodTableStatus::AlreadyCaptured);
     EXPECT_EQ(methodTable, first);
     EXPECT_EQ(captured(), entries);
-    EXPECT_EQ(capturedRenderType, renderTypeDirect3D11);
+    EXPECT_EQ(capturedRenderType, RenderType::Direct3D11);
 
     releaseMethodTable();
     EXPECT_EQ(methodTable, nullptr);
-    EXPECT_EQ(capturedRenderType, renderTypeNone);
+    EXPECT_EQ(capturedRenderType, RenderType::None);
     releaseMethodTable();
     EXPECT_EQ(methodTable, nullptr);
 
     // Released, the table can be captured again, with the same code.
-    ASSERT_EQ(captureMethodTable(renderTypeDirect3D11), MethodTableStatus::Success);
+    ASSERT_EQ(captureMethodTable(RenderType::Direct3D11), MethodTableStatus::Success);
     EXPECT_EQ(methodTable[drawIndexedEntry], entries[drawIndexedEntry]);
 }
 

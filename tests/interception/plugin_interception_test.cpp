@@ -4,13 +4,14 @@
 // selected debug model come out in their flat colours, and after the unload
 // the game's code and colours are its own again.
 #include "drawing_game.h"
-#include "idpass/mesh_identity.h"
+#include "formats/mesh_identity.h"
 #include "loaded_plugin.h"
 
 #include <fmt/format.h>
 
 #include <cmath>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace {
@@ -66,6 +67,15 @@ protected:
                 return std::stoull(line->substr(15), nullptr, 16);
         }
         return 0;
+    }
+
+    // ReShade's failure lines (level 1), as "1 <text>".
+    std::vector<std::string> failureLines() {
+        std::vector<std::string> lines;
+        for (const std::string& line : reshade.logLines())
+            if (line.rfind("1 ", 0) == 0)
+                lines.push_back(line);
+        return lines;
     }
 
     DrawingGame game{sampleMeshes};
@@ -129,17 +139,22 @@ TEST_F(PluginInterception, SecondLoadInTheSameMappingLeavesTheDrawsAlone) {
     load();
     host->stopPlugin();
     EXPECT_EQ(codeBytes(game.drawIndexedCode()), original);
+    EXPECT_EQ(failureLines(), std::vector<std::string>{}) << "a working interception says nothing";
 
     // onLoad again while the library stays mapped: the hook engine still
-    // knows the target and refuses it, so nothing is patched.
+    // knows the target and refuses it, so nothing is patched, and the log
+    // says why, once.
     host->startPlugin();
     EXPECT_EQ(codeBytes(game.drawIndexedCode()), original);
+    EXPECT_EQ(failureLines(),
+              std::vector<std::string>{"1 [Kivren] The ID pass cannot intercept draws: the hook "
+                                       "on DrawIndexed was refused (status: AlreadyCreated, 3)"});
     enterReplay();
     console().run(fmt::format("kivren_custom_pass_add {:x}", hashOf(sampleMeshes[0].sizes)));
     console().run("kivren_custom_pass_preview 1");
     game.drawFrame();
     EXPECT_EQ(game.drawFrame(), gameFrame());
-    EXPECT_FALSE(plugin().deviceTaken.load()) << "no draw reached the plugin";
+    EXPECT_FALSE(plugin().idPass().deviceTaken()) << "no draw reached the plugin";
     host->unloadPlugin();
 
     // A fresh mapping starts a fresh engine: the interception is back.

@@ -1,7 +1,7 @@
 // The throw-away window of the capture: created once with its class and
 // title, never shown, destroyed and its class unregistered by the time the
 // capture returns, on success and on a refused second capture alike.
-#include "idpass/method_table.h"
+#include "interception/method_table.h"
 #include "probe_watch_win32.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 TEST(ProbeWindow, IsNeverShownAndGoneWithItsClassAfterTheCapture) {
     ProbeWatch watch;
     ASSERT_TRUE(watch.hooked());
-    ASSERT_EQ(captureMethodTable(renderTypeDirect3D11), MethodTableStatus::Success);
+    ASSERT_EQ(captureMethodTable(RenderType::Direct3D11), MethodTableStatus::Success);
     EXPECT_EQ(watch.created, 1);
     EXPECT_EQ(watch.destroyed, 1);
     EXPECT_EQ(watch.title, L"Kivren Probe Window");
@@ -18,7 +18,7 @@ TEST(ProbeWindow, IsNeverShownAndGoneWithItsClassAfterTheCapture) {
     EXPECT_FALSE(ProbeWatch::classRegistered());
 
     // Refused before any window is made.
-    EXPECT_EQ(captureMethodTable(renderTypeDirect3D11), MethodTableStatus::AlreadyCaptured);
+    EXPECT_EQ(captureMethodTable(RenderType::Direct3D11), MethodTableStatus::AlreadyCaptured);
     EXPECT_EQ(watch.created, 1);
     releaseMethodTable();
 }

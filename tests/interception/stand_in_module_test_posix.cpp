@@ -3,7 +3,7 @@
 // later interface versions), entry 73 runs the context's DrawIndexed, the
 // throw-away objects are all released, and a failing device creation leaves
 // no table.
-#include "idpass/method_table.h"
+#include "interception/method_table.h"
 #include "sim_d3d11.h"
 #include "stand_in_d3d11_module.h"
 
@@ -51,7 +51,7 @@ protected:
 TEST_F(StandInModule, EveryBlockIsTheStandInsTableAndNothingIsLeftAlive) {
     const std::size_t liveBefore = standInD3d11LiveObjects();
     const std::size_t devicesBefore = standInD3d11DevicesCreated();
-    ASSERT_EQ(captureMethodTable(renderTypeDirect3D11), MethodTableStatus::Success);
+    ASSERT_EQ(captureMethodTable(RenderType::Direct3D11), MethodTableStatus::Success);
     EXPECT_EQ(standInD3d11DevicesCreated(), devicesBefore + 1) << "one throw-away device";
     EXPECT_EQ(standInD3d11LiveObjects(), liveBefore) << "the throw-away objects were released";
 
@@ -72,7 +72,7 @@ TEST_F(StandInModule, EveryBlockIsTheStandInsTableAndNothingIsLeftAlive) {
 }
 
 TEST_F(StandInModule, EntrySeventyThreeIsTheContextsDrawIndexed) {
-    ASSERT_EQ(captureMethodTable(renderTypeDirect3D11), MethodTableStatus::Success);
+    ASSERT_EQ(captureMethodTable(RenderType::Direct3D11), MethodTableStatus::Success);
     GameObjects game;
     ASSERT_EQ(game.result, S_OK);
     auto* context = static_cast<SimDeviceContext*>(game.context);
@@ -91,10 +91,10 @@ TEST_F(StandInModule, EntrySeventyThreeIsTheContextsDrawIndexed) {
 
 TEST_F(StandInModule, AFailedDeviceCreationLeavesNoTable) {
     standInD3d11FailCreation(static_cast<HRESULT>(0x887a0004u));
-    EXPECT_EQ(captureMethodTable(renderTypeDirect3D11), MethodTableStatus::Failed);
+    EXPECT_EQ(captureMethodTable(RenderType::Direct3D11), MethodTableStatus::Failed);
     EXPECT_EQ(methodTable, nullptr);
-    EXPECT_EQ(capturedRenderType, renderTypeNone);
+    EXPECT_EQ(capturedRenderType, RenderType::None);
 
     standInD3d11FailCreation(S_OK);
-    EXPECT_EQ(captureMethodTable(renderTypeDirect3D11), MethodTableStatus::Success);
+    EXPECT_EQ(captureMethodTable(RenderType::Direct3D11), MethodTableStatus::Success);
 }

@@ -2,7 +2,7 @@
 // launcher and our stand-in encoder rely on the same rules as Windows), the
 // settings refused because they could break out of their quotes, and the
 // session's path, take name and rate rules.
-#include "recording/command_line.h"
+#include "formats/encoder_command_line.h"
 #include "recording/session_rules.h"
 
 #include <gtest/gtest.h>

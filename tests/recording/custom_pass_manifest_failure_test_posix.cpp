@@ -16,7 +16,7 @@ TEST_F(RecordingFixture, AnIdPassListThatCannotBeWrittenIsSaidAndTheTakeGoesOn) 
     const auto failures = logAt('1');
     const std::string line = "[Kivren] Cannot write the ID pass list " +
                              file(" - custom pass.json", name) +
-                             ": File name too long; the recording goes on without it.";
+                             ": error 36: File name too long; the recording goes on without it.";
     EXPECT_EQ(std::count(failures.begin(), failures.end(), line), 1)
         << testing::PrintToString(failures);
     EXPECT_EQ(readFile(file(".mov", name)).size(), 3 * frameBytes());

@@ -1,5 +1,5 @@
 // The ID pass's list of meshes and colours: what it says, and how it is written.
-#include "idpass/mesh_identity.h"
+#include "formats/mesh_identity.h"
 #include "json_value.h"
 #include "recording/custom_pass_manifest.h"
 #include "scratch_folder.h"
@@ -62,7 +62,7 @@ TEST(CustomPassManifest, SrgbTargetsAndProRes4444AndOddNames) {
     EXPECT_EQ(json["back_buffer"].text, "srgb");
     EXPECT_EQ(json["prores"].text, "4444");
     EXPECT_TRUE(json["meshes"].items.empty());
-    EXPECT_EQ(json["meshes"].kind, JsonValue::Kind::array);
+    EXPECT_EQ(json["meshes"].kind, JsonValue::Kind::Array);
     // Linear 0.5 is stored as sRGB 0.7354 (188); the curve's linear toe ends
     // at 0.0031308 (0.04045 after it, 10); beyond 1 saturates.
     expectColour(json["highlight"], 0.5f, 0.0031308f, 2.0f, 188, 10, 255);

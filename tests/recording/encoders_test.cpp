@@ -2,11 +2,13 @@
 // and processes (Windows ones under Wine): the child gets exactly the command
 // line, every byte in order, and every way a child can fail is reported once
 // for its pass while the other passes go on.
-#include "core/kivren.h"
+#include "formats/encoder_command_line.h"
+#include "recording/encoder_set.h"
+
 #include "plugin_library.h"
-#include "recording/command_line.h"
 #include "reshade_module.h"
 #include "scratch_folder.h"
+#include "system/system_error_text.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +19,19 @@ namespace {
 
 class EncoderPipeline : public testing::Test {
 protected:
-    void SetUp() override {
-        StandInReShade::instance().reset();
-        plugin->videoFps = std::make_shared<std::int32_t>(30);
+    void SetUp() override { StandInReShade::instance().reset(); }
+    void TearDown() override { encoders->close(); }
+
+    // A recording of width x height frames begins.
+    void begin(std::uint32_t frameWidth, std::uint32_t frameHeight) {
+        width = frameWidth;
+        height = frameHeight;
+        encoders->begin(width, height, steadyNanoseconds());
     }
-    void TearDown() override { plugin->closeEncoders(); }
+    bool launch(const std::string& ffmpeg, const std::string& path, const char* pixelFormat,
+                PassKind pass) {
+        return encoders->launch(ffmpeg, path, {pixelFormat, 30, false}, pass);
+    }
 
     const std::string fakeEncoder = (executableFolder() / KIVREN_FAKE_ENCODER).string();
 
@@ -30,20 +40,20 @@ protected:
     // A mapped picture whose rows are padded, as a driver maps them; row r
     // is filled with bytes derived from (frame, r, column).
     std::vector<std::uint8_t> mapped(std::uint32_t pitch, std::uint8_t frame) const {
-        std::vector<std::uint8_t> bytes(std::size_t{pitch} * plugin->frameHeight, 0xEE);
-        for (std::uint32_t r = 0; r < plugin->frameHeight; ++r)
-            for (std::uint32_t c = 0; c < plugin->frameWidth * 4; ++c)
+        std::vector<std::uint8_t> bytes(std::size_t{pitch} * height, 0xEE);
+        for (std::uint32_t r = 0; r < height; ++r)
+            for (std::uint32_t c = 0; c < width * 4; ++c)
                 bytes[r * pitch + c] = static_cast<std::uint8_t>(frame * 31 + r * 7 + c);
         return bytes;
     }
 
     void feed(PassKind pass, int frames) {
-        const std::uint32_t pitch = plugin->frameWidth * 4 + 64;
+        const std::uint32_t pitch = width * 4 + 64;
         for (int f = 0; f < frames; ++f) {
             const auto bytes = mapped(pitch, static_cast<std::uint8_t>(f));
-            ++plugin->encoders[passIndex(pass)].framesDue;
-            plugin->enqueueFrame(bytes.data(), pitch, plugin->frameHeight, plugin->frameWidth * 4,
-                                 pass, RowOrder::asMapped);
+            encoders->countDue(pass);
+            encoders->enqueueFrame(bytes.data(), pitch, height, width * 4, pass,
+                                   RowOrder::asMapped);
         }
     }
 
@@ -56,16 +66,17 @@ protected:
     }
 
     ScratchFolder scratch;
-    std::unique_ptr<Kivren> plugin = std::make_unique<Kivren>();
+    std::unique_ptr<EncoderSet> encoders = std::make_unique<EncoderSet>();
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
 };
 
 TEST_F(EncoderPipeline, ChildReceivesTheCommandLineAndEveryByteInOrder) {
-    plugin->frameWidth = 5;
-    plugin->frameHeight = 3;
+    begin(5, 3);
     std::filesystem::create_directory(scratch.path() / "out dir");
     const std::string path = output("out dir/my video - depth.mov");
-    ASSERT_TRUE(plugin->launchEncoder(fakeEncoder, path, "rgba", PassKind::Depth));
-    ASSERT_TRUE(plugin->startWriter());
+    ASSERT_TRUE(launch(fakeEncoder, path, "rgba", PassKind::Depth));
+    ASSERT_TRUE(encoders->startWriter());
 
     // Rows reversed in one frame, as mapped in the next; padding is dropped.
     const std::uint32_t pitch = 5 * 4 + 12;
@@ -73,13 +84,13 @@ TEST_F(EncoderPipeline, ChildReceivesTheCommandLineAndEveryByteInOrder) {
     for (int f = 0; f < 2; ++f) {
         const auto bytes = mapped(pitch, static_cast<std::uint8_t>(f));
         const RowOrder order = f == 0 ? RowOrder::reversed : RowOrder::asMapped;
-        plugin->enqueueFrame(bytes.data(), pitch, 3, 20, PassKind::Depth, order);
+        encoders->enqueueFrame(bytes.data(), pitch, 3, 20, PassKind::Depth, order);
         for (int i = 0; i < 3; ++i) {
             const int row = order == RowOrder::reversed ? 2 - i : i;
             expected.append(reinterpret_cast<const char*>(bytes.data()) + row * pitch, 20);
         }
     }
-    plugin->closeEncoders();
+    encoders->close();
 
     EXPECT_EQ(readFile(path), expected);
     std::string words;
@@ -87,8 +98,7 @@ TEST_F(EncoderPipeline, ChildReceivesTheCommandLineAndEveryByteInOrder) {
          splitCommandLine(encoderCommandLine(fakeEncoder, "rgba", 5, 3, 30, path)))
         words += word + "\n";
     EXPECT_EQ(readFile(path + ".args"), words);
-    EXPECT_EQ(plugin->encoders[passIndex(PassKind::Depth)].pipe, invalidPipe);
-    EXPECT_EQ(plugin->encoders[passIndex(PassKind::Depth)].process, noProcess);
+    EXPECT_FALSE(encoders->hasEncoder(PassKind::Depth));
     const auto log = StandInReShade::instance().logLines();
     EXPECT_NE(std::find(log.begin(), log.end(), "3 [Kivren] Encoder started -> " + path),
               log.end());
@@ -98,8 +108,7 @@ TEST_F(EncoderPipeline, ChildReceivesTheCommandLineAndEveryByteInOrder) {
 TEST_F(EncoderPipeline, EachFailingChildIsReportedOnceAndTheOthersGoOn) {
     // A frame far larger than any pipe buffer, so that a child that stops
     // reading is noticed by the writer.
-    plugin->frameWidth = 512;
-    plugin->frameHeight = 512;
+    begin(512, 512);
     const char* behaviours[] = {
         "", "status=3\nstderr=[mov @ 0x5] Error writing trailer: No space left on device",
         "stop_after=1048576", "kill_after=1"};
@@ -107,13 +116,12 @@ TEST_F(EncoderPipeline, EachFailingChildIsReportedOnceAndTheOthersGoOn) {
     for (int i = 0; i < passCount; ++i) {
         if (*behaviours[i])
             std::ofstream(output(names[i]) + ".fake") << behaviours[i];
-        ASSERT_TRUE(
-            plugin->launchEncoder(fakeEncoder, output(names[i]), "bgra", static_cast<PassKind>(i)));
+        ASSERT_TRUE(launch(fakeEncoder, output(names[i]), "bgra", static_cast<PassKind>(i)));
     }
-    ASSERT_TRUE(plugin->startWriter());
+    ASSERT_TRUE(encoders->startWriter());
     for (int i = 0; i < passCount; ++i)
         feed(static_cast<PassKind>(i), 5);
-    plugin->closeEncoders();
+    encoders->close();
 
     EXPECT_EQ(readFile(output("main.mov")).size(), 5u * 512 * 512 * 4);
     EXPECT_EQ(readFile(output("depth.mov")).size(), 5u * 512 * 512 * 4);
@@ -137,17 +145,16 @@ TEST_F(EncoderPipeline, EachFailingChildIsReportedOnceAndTheOthersGoOn) {
 }
 
 TEST_F(EncoderPipeline, MissingExecutableIsReportedWithTheSystemsCode) {
-    plugin->frameWidth = 4;
-    plugin->frameHeight = 4;
+    begin(4, 4);
     // Both systems number "file not found" 2 (ERROR_FILE_NOT_FOUND, ENOENT).
     for (const std::string& ffmpeg :
          {output("no-such-ffmpeg.exe"), std::string("kivren-no-such-program")}) {
-        EXPECT_FALSE(plugin->launchEncoder(ffmpeg, output("video.mov"), "bgra", PassKind::Main));
-        EXPECT_EQ(plugin->encoders[0].pipe, invalidPipe);
-        EXPECT_EQ(plugin->encoders[0].process, noProcess);
+        EXPECT_FALSE(launch(ffmpeg, output("video.mov"), "bgra", PassKind::Main));
+        EXPECT_FALSE(encoders->hasEncoder(PassKind::Main));
     }
     const std::string expected = "[Kivren] FFmpeg launch failed (2). Check ffmpeg.exe is on PATH "
-                                 "or set kivren_ffmpeg_path.";
+                                 "or set kivren_ffmpeg_path. (" +
+                                 systemErrorText(2) + ")";
     EXPECT_EQ(failures(), (std::vector<std::string>{expected, expected}));
 }
 

@@ -3,6 +3,7 @@
 // than the frame) gives the same bytes as a byte-by-byte copy, nothing is
 // written past the frame nor read past the mapping, and large frames, which
 // take the streaming path into system memory, come out the same.
+#include "recording/frame_buffer_pool.h"
 #include "recording/frame_memory.h"
 #include "recording/frame_packing.h"
 #include "recording/frame_queue.h"
@@ -86,8 +87,9 @@ TEST(FramePacking, LargeFramesComeOutWholeRoundAfterRound) {
     const std::size_t frameSize = s.width * 4 * s.height;
     const auto mapping = mappingOf(s);
     const MappedPicture picture{mapping.data(), s.pitch, s.mappedRows, s.mappedRowBytes};
+    FrameBufferPool buffers;
     for (int round = 0; round < 3; ++round) {
-        FrameBytes frame = FrameBytes::allocate(frameSize);
+        FrameBytes frame = buffers.allocate(frameSize);
         ASSERT_EQ(frame.size, frameSize);
         // Stale bytes from the previous round must all be overwritten.
         packFrame(frame.data.get(), s.width * 4, s.height, picture,

@@ -45,8 +45,17 @@ protected:
     }
 
     std::filesystem::path out() const { return scratch.path() / "out"; }
-    // The plugin object inside the library: tests set a few of its limits.
-    Kivren& plugin() { return *reinterpret_cast<Kivren*>(host->plugin().get()); }
+    // The encoders' limits of the plugin inside the library, shortened
+    // before a recording starts.
+    template <typename Change> void changeEncoderLimits(Change change) {
+        Kivren& plugin = *reinterpret_cast<Kivren*>(host->plugin().get());
+        EncoderLimits limits = plugin.session().encoders().limits();
+        change(limits);
+        plugin.session().setEncoderLimits(limits);
+    }
+    EncoderLimits encoderLimits() {
+        return reinterpret_cast<Kivren*>(host->plugin().get())->session().encoders().limits();
+    }
     std::string file(const std::string& suffix, const std::string& take = "video") const {
         return (out() / (take + suffix)).string();
     }

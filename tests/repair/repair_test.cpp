@@ -104,7 +104,7 @@ TEST_F(Repair, FindsEveryWholeFrameWhereverTheWritingStopped) {
         EXPECT_EQ(movie.frames.format, (ProResFormat{64, 32, 2, 0, 0}));
         const std::size_t rest = kept - frameEnd(hq, whole - 1);
         EXPECT_EQ(movie.frames.stop,
-                  rest == 0 ? ProResFrames::Stop::end : ProResFrames::Stop::cutFrame);
+                  rest == 0 ? ProResFrames::Stop::End : ProResFrames::Stop::CutFrame);
         if (rest != 0) {
             EXPECT_EQ(movie.frames.cutPresent, rest);
         }

@@ -22,11 +22,6 @@ constexpr int cars = 2;
 // The goals make a large flat area; the ball and a car come into view now and then.
 const std::vector<std::string> listed{"ball", "body_octane", "pitch_goals"};
 
-std::string readBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 class KivrenSimStandInEncoder : public testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -50,7 +45,7 @@ protected:
     }
     static std::filesystem::path out() { return scratch->path() / "out"; }
     static std::string file(const std::string& suffix) {
-        return readBytes(out() / ("clip" + suffix));
+        return readFile(out() / ("clip" + suffix));
     }
     // The stand-in encoder keeps the BGRA frames it is fed; as RGBA.
     static std::string rgbaFrames(const std::string& suffix) {
@@ -200,7 +195,7 @@ TEST(KivrenSimHonesty, AnEarlierFrameDataFileBesideVideosWithoutOneIsNamed) {
                   "kivren-sim: warning: clip.txt is an earlier recording's: this run recorded no "
                   "frame data (--no-frame-data), so its entries do not belong to these videos"})
         << run.output;
-    EXPECT_EQ(readBytes(scratch.path() / "out" / "clip.txt"), "|||");
+    EXPECT_EQ(readFile(scratch.path() / "out" / "clip.txt"), "|||");
 }
 
 TEST(KivrenSimHonesty, ANameWithAFolderIsRefused) {
@@ -247,10 +242,10 @@ TEST(KivrenSimTakes, ASecondRunKeepsTheFirstTake) {
     EXPECT_NE(second.output.find("take \"take (2)\" in"), std::string::npos) << second.output;
     const std::filesystem::path out = scratch.path() / "out";
     for (const char* suffix : {".mov", " - depth.mov", ".txt"}) {
-        EXPECT_EQ(readBytes(out / (std::string("take") + suffix)),
-                  readBytes(out / (std::string("take (2)") + suffix)))
+        EXPECT_EQ(readFile(out / (std::string("take") + suffix)),
+                  readFile(out / (std::string("take (2)") + suffix)))
             << "the same replay, recorded twice: " << suffix;
-        EXPECT_FALSE(readBytes(out / (std::string("take") + suffix)).empty()) << suffix;
+        EXPECT_FALSE(readFile(out / (std::string("take") + suffix)).empty()) << suffix;
     }
 }
 

@@ -1,6 +1,6 @@
 #include "replay_check.h"
 
-#include "idpass/mesh_identity.h"
+#include "formats/mesh_identity.h"
 #include "plugin_library.h"
 
 #include <gtest/gtest.h>

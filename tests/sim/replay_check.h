@@ -4,7 +4,7 @@
 // and the flat colours that the plugin gives listed meshes.
 
 #include "frame_data.h"
-#include "sim_program.h"
+#include "replay_system.h"
 #include "sim_scene.h"
 
 #include <filesystem>

@@ -1,7 +1,7 @@
 // The synthetic replay: its meshes as the game binds them, the scripted
 // paths, and reading the frame data's quaternions back into rotators.
-#include "framedata/frame_record.h"
-#include "idpass/mesh_identity.h"
+#include "formats/frame_data_writer.h"
+#include "formats/mesh_identity.h"
 #include "scene_math.h"
 #include "scene_meshes.h"
 #include "sim_scene.h"
@@ -175,7 +175,7 @@ TEST(SceneScript, TheCameraFramesThePlay) {
 // The quaternion as the frame data file holds it: printed, then read back.
 std::array<float, 4> quaternionInFile(const Rotator& r) {
     std::ostringstream out;
-    writeRotationQuat(out, r);
+    writeRotationQuat(out, {r.Pitch, r.Yaw, r.Roll});
     std::array<float, 4> q{};
     EXPECT_EQ(std::sscanf(out.str().c_str(), "%f,%f,%f,%f", &q[0], &q[1], &q[2], &q[3]), 4);
     return q;

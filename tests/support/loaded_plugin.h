@@ -29,7 +29,8 @@ protected:
         ASSERT_TRUE(host->loadPlugin(SimHost::builtPlugin(), &error)) << error;
     }
 
-    // The plugin object inside the library: its data members are read directly.
+    // The plugin object inside the library, whose parts are read through
+    // their inline accessors (the test links none of the plugin's code).
     Kivren& plugin() { return *reinterpret_cast<Kivren*>(host->plugin().get()); }
 
     SimConsole& console() { return host->console(); }

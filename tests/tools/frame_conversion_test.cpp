@@ -28,7 +28,7 @@ const Rotator rotators[] = {{0, 0, 0},
                             {2000, -16384, -9000}};
 
 TEST(FrameConversion, CameraLooksDownMinusZAlongTheGameCamerasView) {
-    for (const Axes axes : {Axes::zUp, Axes::yUp}) {
+    for (const Axes axes : {Axes::ZUp, Axes::YUp}) {
         for (const Rotator& r : rotators) {
             SCOPED_TRACE(testing::Message() << "axes " << static_cast<int>(axes) << " rotator "
                                             << r.Pitch << "," << r.Yaw << "," << r.Roll);
@@ -44,8 +44,8 @@ TEST(FrameConversion, CameraLooksDownMinusZAlongTheGameCamerasView) {
 }
 
 TEST(FrameConversion, ActorsKeepTheirNoseAndRoofAndPlaceInMetres) {
-    for (const Axes axes : {Axes::zUp, Axes::yUp}) {
-        const Vec3 roofAxis = axes == Axes::zUp ? Vec3{0, 0, 1} : Vec3{0, 1, 0};
+    for (const Axes axes : {Axes::ZUp, Axes::YUp}) {
+        const Vec3 roofAxis = axes == Axes::ZUp ? Vec3{0, 0, 1} : Vec3{0, 1, 0};
         for (const Rotator& r : rotators) {
             const Quaternion q = convertActorRotation(recordedQuaternion(r), axes);
             const GameAxes game = gameAxes(r);
@@ -56,8 +56,8 @@ TEST(FrameConversion, ActorsKeepTheirNoseAndRoofAndPlaceInMetres) {
     }
     ConversionOptions options;
     expectNear(convertLocation({100, -200, 300}, options), {1, 2, 3}, "z-up metres");
-    options.axes = Axes::yUp;
-    options.unit = LengthUnit::centimetre;
+    options.axes = Axes::YUp;
+    options.unit = LengthUnit::Centimetre;
     expectNear(convertLocation({100, -200, 300}, options), {100, 300, -200}, "y-up centimetres");
 }
 
@@ -73,10 +73,10 @@ TEST(FrameConversion, ZxyEulerAnglesRebuildTheCameraWithoutJumps) {
         // The yaw turns through +-180 degrees several times.
         const Rotator r{static_cast<int>(4000 * std::sin(i * 0.1)), i * 1637,
                         static_cast<int>(2000 * std::sin(i * 0.05))};
-        const Quaternion q = convertCameraRotation(recordedQuaternion(r), Axes::yUp);
+        const Quaternion q = convertCameraRotation(recordedQuaternion(r), Axes::YUp);
         const Vec3 euler = eulerZxyDegrees(q, i > 0 ? &previous : nullptr);
         SCOPED_TRACE(i);
-        expectZxyRebuildsCamera(euler, r, Axes::yUp);
+        expectZxyRebuildsCamera(euler, r, Axes::YUp);
         if (i > 0) {
             EXPECT_LT(std::abs(euler.x - previous.x), 15.0);
             EXPECT_LT(std::abs(euler.y - previous.y), 15.0);
@@ -88,10 +88,10 @@ TEST(FrameConversion, ZxyEulerAnglesRebuildTheCameraWithoutJumps) {
     // In z-up a level camera looking along the target's Y axis has its pan and
     // roll axes aligned; the roll carries over from the frame before.
     for (const Rotator r : {Rotator{0, -16384, 0}, Rotator{0, 16384, 0}}) {
-        const Quaternion q = convertCameraRotation(recordedQuaternion(r), Axes::zUp);
+        const Quaternion q = convertCameraRotation(recordedQuaternion(r), Axes::ZUp);
         const Vec3 before{0, 0, 25};
         const Vec3 euler = eulerZxyDegrees(q, &before);
-        expectZxyRebuildsCamera(euler, r, Axes::zUp);
+        expectZxyRebuildsCamera(euler, r, Axes::ZUp);
         EXPECT_NEAR(euler.z, 25.0, 1e-3);
     }
 }
@@ -101,7 +101,7 @@ TEST(FrameConversion, FocalLengthFollowsTheSensorFit) {
     const double fiftyMillimetres = 39.5978;
     ConversionOptions options;
     options.aspect = 1.5;
-    for (const SensorFit fit : {SensorFit::horizontal, SensorFit::vertical, SensorFit::automatic}) {
+    for (const SensorFit fit : {SensorFit::Horizontal, SensorFit::Vertical, SensorFit::Automatic}) {
         options.sensorFit = fit;
         EXPECT_NEAR(focalLength(fiftyMillimetres, options), 50.0, 2e-3);
     }

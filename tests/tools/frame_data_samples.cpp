@@ -1,7 +1,7 @@
 #include "frame_data_samples.h"
 
-#include "framedata/frame_data_format.h"
-#include "framedata/frame_record.h"
+#include "formats/frame_data_format.h"
+#include "formats/frame_data_writer.h"
 
 #include <charconv>
 #include <cmath>
@@ -12,11 +12,12 @@ namespace format = frameDataFormat;
 
 namespace {
 
-void writeActor(std::ostream& out, const SampleActor& actor) {
-    writeFrameNumber(out, actor.location.X) << format::numberSeparator;
-    writeFrameNumber(out, actor.location.Y) << format::numberSeparator;
-    writeFrameNumber(out, actor.location.Z) << format::numberSeparator;
-    writeRotationQuat(out, actor.rotation);
+FrameLocation locationOf(const SampleActor& actor) {
+    return {actor.location.X, actor.location.Y, actor.location.Z};
+}
+
+FrameRotation rotationOf(const Rotator& rotation) {
+    return {rotation.Pitch, rotation.Yaw, rotation.Roll};
 }
 
 } // namespace
@@ -25,15 +26,11 @@ std::string sampleFile(const std::vector<SampleFrame>& frames) {
     std::ostringstream out;
     for (const SampleFrame& frame : frames) {
         if (frame.replay) {
-            writeActor(out, frame.camera);
-            out << format::numberSeparator;
-            writeFrameNumber(out, frame.fieldOfView) << format::groupEnd;
-            writeActor(out, frame.ball);
-            out << format::groupEnd;
-            for (const SampleActor& car : frame.cars) {
-                writeActor(out, car);
-                out << format::groupEnd;
-            }
+            writeCameraGroup(out, locationOf(frame.camera), rotationOf(frame.camera.rotation),
+                             frame.fieldOfView);
+            writeActorGroup(out, locationOf(frame.ball), rotationOf(frame.ball.rotation));
+            for (const SampleActor& car : frame.cars)
+                writeActorGroup(out, locationOf(car), rotationOf(car.rotation));
         }
         out << format::entryEnd;
     }
@@ -42,7 +39,7 @@ std::string sampleFile(const std::vector<SampleFrame>& frames) {
 
 std::array<float, 4> recordedQuaternion(const Rotator& rotation) {
     std::ostringstream out;
-    writeRotationQuat(out, rotation);
+    writeRotationQuat(out, rotationOf(rotation));
     const std::string text = out.str();
     std::array<float, 4> q{};
     const char* p = text.data();
@@ -91,7 +88,7 @@ GameAxes gameAxes(const Rotator& rotation) {
 }
 
 Vec3 targetDirection(const Vec3& game, Axes axes) {
-    if (axes == Axes::yUp)
+    if (axes == Axes::YUp)
         return {game.x, game.z, game.y};
     return {game.x, -game.y, game.z};
 }

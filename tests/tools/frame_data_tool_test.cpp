@@ -167,7 +167,7 @@ TEST_F(FrameDataTool, GeneratedRecordingStaysAlignedWithItsFrames) {
         EXPECT_EQ(frame["frame"].number, 101.0 + static_cast<double>(i));
         EXPECT_NEAR(frame["time"].number, static_cast<double>(i) / 60.0, 1e-6);
         if (!frames[i].replay) {
-            EXPECT_EQ(frame["camera"].kind, JsonValue::Kind::null);
+            EXPECT_EQ(frame["camera"].kind, JsonValue::Kind::Null);
             continue;
         }
         const SampleActor& camera = frames[i].camera;
@@ -176,7 +176,7 @@ TEST_F(FrameDataTool, GeneratedRecordingStaysAlignedWithItsFrames) {
         const Vec3 place{camera.location.X, camera.location.Z, camera.location.Y};
         expectNear(jsonVec(frame["camera"]["location"]), place, 0.05, "json camera");
         const Quaternion view = jsonQuat(frame["camera"]["quaternion"]);
-        expectNear(rotateByQuaternion(view, {0, 0, -1}), targetDirection(axes.forward, Axes::yUp),
+        expectNear(rotateByQuaternion(view, {0, 0, -1}), targetDirection(axes.forward, Axes::YUp),
                    2e-5, "json view");
         EXPECT_NEAR(frame["camera"]["hfov"].number, frames[i].fieldOfView, 1e-4);
         const Vector& ball = frames[i].ball.location;
@@ -193,7 +193,7 @@ TEST_F(FrameDataTool, GeneratedRecordingStaysAlignedWithItsFrames) {
         expectNear({std::stod(line[1]), std::stod(line[2]), std::stod(line[3])}, place, 0.05,
                    "chan");
         const Vec3 euler{std::stod(line[4]), std::stod(line[5]), std::stod(line[6])};
-        expectNear(rotateByZxyDegrees(euler, {0, 1, 0}), targetDirection(axes.up, Axes::yUp), 2e-5,
+        expectNear(rotateByZxyDegrees(euler, {0, 1, 0}), targetDirection(axes.up, Axes::YUp), 2e-5,
                    "chan up");
 
         for (std::size_t object = 0; object < 2 + frames[i].cars.size(); ++object) {

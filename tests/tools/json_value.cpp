@@ -87,7 +87,7 @@ private:
             return false;
         switch (*p_) {
         case '{':
-            value.kind = JsonValue::Kind::object;
+            value.kind = JsonValue::Kind::Object;
             ++p_;
             if (take('}'))
                 return true;
@@ -100,7 +100,7 @@ private:
             } while (take(','));
             return take('}');
         case '[':
-            value.kind = JsonValue::Kind::array;
+            value.kind = JsonValue::Kind::Array;
             ++p_;
             if (take(']'))
                 return true;
@@ -111,17 +111,17 @@ private:
             } while (take(','));
             return take(']');
         case '"':
-            value.kind = JsonValue::Kind::string;
+            value.kind = JsonValue::Kind::String;
             return string(value.text);
         case 't':
         case 'f':
-            value.kind = JsonValue::Kind::boolean;
+            value.kind = JsonValue::Kind::Boolean;
             value.boolean = *p_ == 't';
             return word(value.boolean ? "true" : "false");
         case 'n':
             return word("null");
         default:
-            value.kind = JsonValue::Kind::number;
+            value.kind = JsonValue::Kind::Number;
             return number(value.number);
         }
     }

@@ -8,8 +8,8 @@
 #include <vector>
 
 struct JsonValue {
-    enum class Kind { null, boolean, number, string, array, object };
-    Kind kind = Kind::null;
+    enum class Kind { Null, Boolean, Number, String, Array, Object };
+    Kind kind = Kind::Null;
     bool boolean = false;
     double number = 0.0;
     std::string text;

@@ -38,7 +38,7 @@ protected:
     bool hovers(ImVec2 at, const char* label) {
         return driver->hoveredAt(at) == driver->idOf(label);
     }
-    bool recordRequested() { return plugin().recordRequested.load(); }
+    bool recordRequested() { return plugin().session().requested(); }
 
     MinimalRuntime runtime;
     std::unique_ptr<SettingsMenu> menu;
@@ -76,28 +76,29 @@ TEST_F(SettingsPage, CheckboxesAndSliderSetTheirVariablesOnce) {
         EXPECT_NE(console().value(variable), before) << label;
         EXPECT_EQ(console().setCount(variable), 1) << label;
     }
-    EXPECT_FALSE(*plugin().recordDepth);
-    EXPECT_TRUE(*plugin().recordNormal);
+    EXPECT_FALSE(plugin().settings().isOn(Switch::Depth));
+    EXPECT_TRUE(plugin().settings().isOn(Switch::Normal));
 
     openHeader("ID Pass  (Cryptomatte-style)");
     ASSERT_TRUE(driver->click(driver->idOf("Preview ID pass in-game")));
     ASSERT_TRUE(driver->click(driver->idOf("Debug models")));
-    EXPECT_TRUE(*plugin().previewCustomPass);
-    EXPECT_TRUE(*plugin().debugModelsMode);
+    EXPECT_TRUE(plugin().settings().isOn(Switch::CustomPassPreview));
+    EXPECT_TRUE(plugin().settings().isOn(Switch::DebugModels));
     EXPECT_EQ(console().setCount("kivren_debug_models"), 1);
 
     // A click on the slider's track moves it once.
     ASSERT_TRUE(driver->click(driver->idOf("Framerate")));
-    EXPECT_NE(*plugin().videoFps, 30);
-    EXPECT_EQ(console().value("kivren_fps"), std::to_string(*plugin().videoFps));
+    EXPECT_NE(plugin().settings().fps(), 30);
+    EXPECT_EQ(console().value("kivren_fps"), std::to_string(plugin().settings().fps()));
     EXPECT_EQ(console().setCount("kivren_fps"), 1);
 }
 
 TEST_F(SettingsPage, EveryKeystrokeSetsTheTextVariableOnce) {
     ASSERT_TRUE(driver->type(driver->idOf("File name"), "xyz"));
     EXPECT_EQ(console().setCount("kivren_name"), 3);
-    EXPECT_EQ(*plugin().recordName, console().value("kivren_name"));
-    EXPECT_NE(plugin().recordName->find("xyz"), std::string::npos) << *plugin().recordName;
+    EXPECT_EQ(plugin().settings().boundText(TextSetting::Name), console().value("kivren_name"));
+    EXPECT_NE(plugin().settings().boundText(TextSetting::Name).find("xyz"), std::string::npos)
+        << plugin().settings().boundText(TextSetting::Name);
     // The settings file followed each change.
     EXPECT_NE(readFile(host->dataFolder() / "Kivren" / "settings.cfg").find("xyz"),
               std::string::npos);
@@ -177,8 +178,8 @@ TEST_F(SettingsPage, IdPassListAndTheColourEditors) {
 
     console().run("kivren_custom_pass_add 2a");
     driver->frame();
-    const IdColour otherBefore = plugin().idPassColours.at(0x2a);
-    const IdColour before = plugin().idPassColours.at(0x1f);
+    const IdColour otherBefore = plugin().idPass().colours().at(0x2a);
+    const IdColour before = plugin().idPass().colours().at(0x1f);
 
     // The swatch opens a picker; a click in its colour square edits that mesh only.
     ASSERT_TRUE(driver->click(swatch));
@@ -190,14 +191,14 @@ TEST_F(SettingsPage, IdPassListAndTheColourEditors) {
         square = driver->hoveredAt(ImVec2(picker->Pos.x + picker->Size.x * 0.25f, y));
     ASSERT_NE(square, 0u);
     ASSERT_TRUE(driver->click(square, picker));
-    EXPECT_NE(plugin().idPassColours.at(0x1f), before);
-    EXPECT_EQ(plugin().idPassColours.at(0x2a), otherBefore);
+    EXPECT_NE(plugin().idPass().colours().at(0x1f), before);
+    EXPECT_EQ(plugin().idPass().colours().at(0x2a), otherBefore);
 
     // The highlight's editor: dragging its green field raises green from 0.
     driver->clickAt(ImVec2(-1.0f, -1.0f)); // closes the picker
     ASSERT_TRUE(driver->drag(driver->idOf("##Y", {"Debug highlight"}), 60.0f));
-    EXPECT_GT(plugin().highlightColour.g, 0.0f);
-    EXPECT_EQ(plugin().highlightColour.r, 1.0f);
+    EXPECT_GT(plugin().idPass().highlightColour().g, 0.0f);
+    EXPECT_EQ(plugin().idPass().highlightColour().r, 1.0f);
 }
 
 TEST_F(SettingsPage, ClearAllAsksBeforeClearing) {
@@ -209,17 +210,17 @@ TEST_F(SettingsPage, ClearAllAsksBeforeClearing) {
     ImGuiWindow* popup = driver->popupWindow();
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(std::string(popup->Name), "confirm_clear");
-    EXPECT_EQ(plugin().idPassMeshes.size(), 1u) << "opening the question clears nothing";
+    EXPECT_EQ(plugin().idPass().meshes().size(), 1u) << "opening the question clears nothing";
 
     ASSERT_TRUE(driver->click(driver->idOf("Cancel", {}, popup), popup));
     EXPECT_EQ(driver->popupWindow(), nullptr);
-    EXPECT_EQ(plugin().idPassMeshes.size(), 1u);
+    EXPECT_EQ(plugin().idPass().meshes().size(), 1u);
 
     ASSERT_TRUE(driver->click(driver->idOf("Clear all")));
     popup = driver->popupWindow();
     ASSERT_NE(popup, nullptr);
     ASSERT_TRUE(driver->click(driver->idOf("Yes, clear", {}, popup), popup));
-    EXPECT_TRUE(plugin().idPassMeshes.empty());
+    EXPECT_TRUE(plugin().idPass().meshes().empty());
     EXPECT_TRUE(pageShows("No meshes added yet."));
 }
 
@@ -268,7 +269,8 @@ TEST_F(SettingsPage, ListStaysSoundWhileOtherThreadsChangeTheIdPass) {
     });
     std::thread drawPath([&] {
         while (!done.load()) {
-            std::lock_guard lock(plugin().idPassMutex);
+            // Takes the ID pass's lock, as every listed draw does.
+            EXPECT_LE(plugin().idPass().meshes().size(), 64u);
             std::this_thread::yield();
         }
     });

@@ -1,6 +1,6 @@
 #include "converter.h"
 
-#include "command_line.h"
+#include "converter_arguments.h"
 #include "frame_data_reader.h"
 #include "frame_data_writers.h"
 #include "output_files.h"
@@ -50,7 +50,7 @@ private:
     std::vector<std::unique_ptr<FrameDataOutput>> outputs_;
 };
 
-int convert(const CommandLine& line, std::ostream& out, std::ostream& err) {
+int convert(const ConverterArguments& line, std::ostream& out, std::ostream& err) {
     const std::string inputName = line.input.string();
     auto failed = [&](const std::string& message) {
         err << programName << ": " << message << '\n';
@@ -105,10 +105,10 @@ int convert(const CommandLine& line, std::ostream& out, std::ostream& err) {
 } // namespace
 
 int runFrameDataTool(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
-    CommandLine line;
+    ConverterArguments line;
     std::string error;
     try {
-        if (!parseCommandLine(args, line, error)) {
+        if (!parseConverterArguments(args, line, error)) {
             err << programName << ": " << error << '\n';
             return exitUsage;
         }

@@ -45,23 +45,23 @@ std::array<std::array<double, 3>, 3> rotationMatrix(const Quaternion& q) {
 } // namespace
 
 Vec3 convertLocation(const std::array<float, 3>& game, const ConversionOptions& options) {
-    const double scale = options.unit == LengthUnit::metre ? 0.01 : 1.0;
+    const double scale = options.unit == LengthUnit::Metre ? 0.01 : 1.0;
     const double x = game[0], y = game[1], z = game[2];
-    if (options.axes == Axes::yUp)
+    if (options.axes == Axes::YUp)
         return {x * scale, z * scale, y * scale};
     return {x * scale, -y * scale, z * scale};
 }
 
 Quaternion convertActorRotation(const std::array<float, 4>& game, Axes axes) {
     const Quaternion zUp = mirrorToZUp(game);
-    if (axes == Axes::yUp)
+    if (axes == Axes::YUp)
         return multiply(multiply(zUpToYUp, zUp), yUpToZUp);
     return zUp;
 }
 
 Quaternion convertCameraRotation(const std::array<float, 4>& game, Axes axes) {
     const Quaternion zUp = multiply(mirrorToZUp(game), cameraAxes);
-    if (axes == Axes::yUp)
+    if (axes == Axes::YUp)
         return multiply(zUpToYUp, zUp);
     return zUp;
 }
@@ -121,11 +121,11 @@ double focalLength(double horizontalDegrees, const ConversionOptions& options) {
     const double halfWidth = std::tan(horizontalDegrees / degreesPerRadian / 2.0);
     const double halfHeight = halfWidth / options.aspect;
     switch (options.sensorFit) {
-    case SensorFit::horizontal:
+    case SensorFit::Horizontal:
         return options.sensorWidth / 2.0 / halfWidth;
-    case SensorFit::vertical:
+    case SensorFit::Vertical:
         return options.sensorHeight / 2.0 / halfHeight;
-    case SensorFit::automatic:
+    case SensorFit::Automatic:
         break;
     }
     // Blender's automatic fit lays the sensor width along the longer side.

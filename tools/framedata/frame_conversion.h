@@ -22,10 +22,10 @@
 
 #include <array>
 
-enum class Axes { zUp, yUp };
-enum class LengthUnit { metre, centimetre };
+enum class Axes { ZUp, YUp };
+enum class LengthUnit { Metre, Centimetre };
 // As Blender's camera sensor fit: which sensor side the focal length spans.
-enum class SensorFit { automatic, horizontal, vertical };
+enum class SensorFit { Automatic, Horizontal, Vertical };
 
 struct Vec3 {
     double x = 0.0, y = 0.0, z = 0.0;
@@ -38,10 +38,10 @@ struct Quaternion {
 struct ConversionOptions {
     double fps = 30.0;   // the plugin's default kivren_fps
     long startFrame = 1; // frame number of the file's first entry
-    Axes axes = Axes::zUp;
-    LengthUnit unit = LengthUnit::metre;
+    Axes axes = Axes::ZUp;
+    LengthUnit unit = LengthUnit::Metre;
     double aspect = 16.0 / 9.0; // width over height of the recorded videos
-    SensorFit sensorFit = SensorFit::automatic;
+    SensorFit sensorFit = SensorFit::Automatic;
     double sensorWidth = 36.0; // millimetres
     double sensorHeight = 24.0;
 };

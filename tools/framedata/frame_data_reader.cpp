@@ -1,7 +1,7 @@
 #include "frame_data_reader.h"
 
+#include "formats/frame_data_format.h"
 #include "frame_data_source.h"
-#include "framedata/frame_data_format.h"
 
 #include <fmt/format.h>
 

@@ -7,20 +7,20 @@
 #include <ostream>
 
 std::string_view axesName(Axes axes) {
-    return axes == Axes::yUp ? "y-up" : "z-up";
+    return axes == Axes::YUp ? "y-up" : "z-up";
 }
 
 std::string_view unitName(LengthUnit unit) {
-    return unit == LengthUnit::metre ? "m" : "cm";
+    return unit == LengthUnit::Metre ? "m" : "cm";
 }
 
 std::string_view sensorFitName(SensorFit fit) {
     switch (fit) {
-    case SensorFit::horizontal:
+    case SensorFit::Horizontal:
         return "horizontal";
-    case SensorFit::vertical:
+    case SensorFit::Vertical:
         return "vertical";
-    case SensorFit::automatic:
+    case SensorFit::Automatic:
         break;
     }
     return "auto";
@@ -177,10 +177,28 @@ private:
     bool firstCar_ = true;
 };
 
-class ChanOutput final : public FrameDataOutput {
+// The .chan file and the CSV: lines of text written out in pieces, with
+// the entry count that numbers their frames.
+class LineOutput : public FrameDataOutput {
 public:
-    ChanOutput(std::ostream& sink, const ConversionOptions& options)
+    void endEntry() override {
+        ++index_;
+        out_.flushIfFull();
+    }
+    void finish() override { out_.flush(); }
+
+protected:
+    LineOutput(std::ostream& sink, const ConversionOptions& options)
         : out_(sink), options_(options) {}
+
+    TextBuilder out_;
+    const ConversionOptions options_;
+    std::size_t index_ = 0;
+};
+
+class ChanOutput final : public LineOutput {
+public:
+    ChanOutput(std::ostream& sink, const ConversionOptions& options) : LineOutput(sink, options) {}
 
     void beginEntry(const FrameEntry& entry) override {
         if (!entry.hasReplay)
@@ -195,16 +213,8 @@ public:
              << rotation.y << '\t' << rotation.z << '\t' << camera.verticalFov << '\n';
     }
     void car(const ActorPose&) override {}
-    void endEntry() override {
-        ++index_;
-        out_.flushIfFull();
-    }
-    void finish() override { out_.flush(); }
 
 private:
-    TextBuilder out_;
-    const ConversionOptions options_;
-    std::size_t index_ = 0;
     Vec3 previous_;
     bool havePrevious_ = false;
 };
@@ -214,10 +224,9 @@ void appendCsvActor(TextBuilder& out, const Vec3& location, const Quaternion& ro
         << rotation.y << ',' << rotation.z << ',' << rotation.w;
 }
 
-class CsvOutput final : public FrameDataOutput {
+class CsvOutput final : public LineOutput {
 public:
-    CsvOutput(std::ostream& sink, const ConversionOptions& options)
-        : out_(sink), options_(options) {
+    CsvOutput(std::ostream& sink, const ConversionOptions& options) : LineOutput(sink, options) {
         out_ << "frame,time,object,x,y,z,qx,qy,qz,qw,hfov,vfov,focal_length\n";
     }
 
@@ -252,16 +261,7 @@ public:
         out_.flushIfFull();
     }
 
-    void endEntry() override {
-        ++index_;
-        out_.flushIfFull();
-    }
-    void finish() override { out_.flush(); }
-
 private:
-    TextBuilder out_;
-    const ConversionOptions options_;
-    std::size_t index_ = 0;
     std::string start_;
     long carNumber_ = 1;
 };

@@ -28,9 +28,9 @@ bool analyseCutOffMovie(MovBytes& bytes, CutOffMovie& movie, std::string& why) {
     movie.frames = scanProResFrames(bytes, dataStart, dataEnd);
     const ProResFrames& frames = movie.frames;
     if (frames.sizes.empty()) {
-        if (frames.stop == ProResFrames::Stop::notAFrame)
+        if (frames.stop == ProResFrames::Stop::NotAFrame)
             why = "is not a ProRes recording: its media data does not start with a ProRes frame";
-        else if (frames.stop == ProResFrames::Stop::cutFrame)
+        else if (frames.stop == ProResFrames::Stop::CutFrame)
             why = "holds no whole frame: the writing stopped inside the first one";
         else
             why = "holds no frame: the writing stopped before the first one";
@@ -48,15 +48,15 @@ std::string describeLeftOut(const CutOffMovie& movie) {
     const ProResFrames& frames = movie.frames;
     const std::size_t next = frames.sizes.size() + 1;
     switch (frames.stop) {
-    case ProResFrames::Stop::end:
+    case ProResFrames::Stop::End:
         return {};
-    case ProResFrames::Stop::cutFrame:
+    case ProResFrames::Stop::CutFrame:
         if (frames.cutSize == 0)
             return fmt::format("frame {} is cut off in its header ({} bytes) and left out", next,
                                frames.cutPresent);
         return fmt::format("frame {} is cut off ({} of its {} bytes) and left out", next,
                            frames.cutPresent, frames.cutSize);
-    case ProResFrames::Stop::notAFrame:
+    case ProResFrames::Stop::NotAFrame:
         break;
     }
     return fmt::format("what follows frame {} at byte {} is left out: {}", next - 1, frames.stopAt,

@@ -11,7 +11,7 @@ namespace {
 constexpr std::size_t frameStart = 8;
 constexpr std::size_t headerNeeded = 20;
 
-enum class Found { frame, cutOff, notAFrame };
+enum class Found { Frame, CutOff, NotAFrame };
 
 // Reads the header of the frame at offset; why says what is wrong when it
 // is not a frame.
@@ -26,10 +26,10 @@ Found readFrameHeader(MovBytes& bytes, std::uint64_t offset, std::uint64_t to, s
         static_cast<std::size_t>(there > 4 ? std::min<std::uint64_t>(4, there - 4) : 0);
     if (std::memcmp(head.data() + 4, "icpf", typeThere) != 0) {
         why = "no ProRes frame starts there";
-        return Found::notAFrame;
+        return Found::NotAFrame;
     }
     if (there < head.size())
-        return Found::cutOff;
+        return Found::CutOff;
     size = bigEndian32(head.data());
     const std::uint8_t* h = head.data() + frameStart;
     const std::uint16_t headerSize = bigEndian16(h);
@@ -43,14 +43,14 @@ Found readFrameHeader(MovBytes& bytes, std::uint64_t offset, std::uint64_t to, s
     if (headerSize < headerNeeded || version > 1 || format.width == 0 || format.height == 0 ||
         (format.chroma != 2 && format.chroma != 3) || format.interlace == 3) {
         why = "its ProRes frame header is not sound";
-        return Found::notAFrame;
+        return Found::NotAFrame;
     }
     // The pictures follow the header: a frame is larger than both together.
     if (size <= frameStart + headerSize) {
         why = "its size is too small for a ProRes frame";
-        return Found::notAFrame;
+        return Found::NotAFrame;
     }
-    return Found::frame;
+    return Found::Frame;
 }
 
 } // namespace
@@ -65,26 +65,26 @@ ProResFrames scanProResFrames(MovBytes& bytes, std::uint64_t from, std::uint64_t
         ProResFormat format;
         std::string why;
         const Found found = readFrameHeader(bytes, at, to, size, format, why);
-        if (found == Found::cutOff) {
-            frames.stop = ProResFrames::Stop::cutFrame;
+        if (found == Found::CutOff) {
+            frames.stop = ProResFrames::Stop::CutFrame;
             frames.cutPresent = to - at;
             return frames;
         }
-        if (found == Found::notAFrame) {
-            frames.stop = ProResFrames::Stop::notAFrame;
+        if (found == Found::NotAFrame) {
+            frames.stop = ProResFrames::Stop::NotAFrame;
             frames.notAFrameWhy = why;
             return frames;
         }
         if (frames.sizes.empty()) {
             frames.format = format;
         } else if (!(format == frames.format)) {
-            frames.stop = ProResFrames::Stop::notAFrame;
+            frames.stop = ProResFrames::Stop::NotAFrame;
             frames.notAFrameWhy =
                 "its picture size or chroma format differs from the frames before";
             return frames;
         }
         if (size > to - at) {
-            frames.stop = ProResFrames::Stop::cutFrame;
+            frames.stop = ProResFrames::Stop::CutFrame;
             frames.cutSize = size;
             frames.cutPresent = to - at;
             return frames;
@@ -93,7 +93,7 @@ ProResFrames scanProResFrames(MovBytes& bytes, std::uint64_t from, std::uint64_t
         at += size;
         frames.stopAt = at;
     }
-    frames.stop = ProResFrames::Stop::end;
+    frames.stop = ProResFrames::Stop::End;
     return frames;
 }
 

@@ -29,15 +29,15 @@ struct ProResFrames {
 
     // Why the walk stopped after the last whole frame.
     enum class Stop {
-        end,       // the data ended with the last whole frame
-        cutFrame,  // a frame whose header is sound runs past the end of the data
-        notAFrame, // bytes that are not a frame of this picture
+        End,       // the data ended with the last whole frame
+        CutFrame,  // a frame whose header is sound runs past the end of the data
+        NotAFrame, // bytes that are not a frame of this picture
     };
-    Stop stop = Stop::end;
+    Stop stop = Stop::End;
     std::uint64_t stopAt = 0;  // offset just after the last whole frame
-    std::uint64_t cutSize = 0; // Stop::cutFrame: the frame's size, and what of it is there
+    std::uint64_t cutSize = 0; // Stop::CutFrame: the frame's size, and what of it is there
     std::uint64_t cutPresent = 0;
-    std::string notAFrameWhy; // Stop::notAFrame
+    std::string notAFrameWhy; // Stop::NotAFrame
 
     std::uint64_t end() const { return stopAt; }
 };

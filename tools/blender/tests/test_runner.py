@@ -44,7 +44,7 @@ def addon_module(source_dir, name):
     """One module of the add-on on its own: the package needs Blender's bpy."""
     sys.dont_write_bytecode = True
     path = os.path.join(source_dir, "tools", "blender", "kivren_framedata_import", name + ".py")
-    spec = importlib.util.spec_from_file_location(name, path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    location = importlib.util.spec_from_file_location(name, path)
+    module = importlib.util.module_from_spec(location)
+    location.loader.exec_module(module)
     return module
