@@ -38,7 +38,7 @@ endforeach()
 add_custom_command(OUTPUT ${kivren_imgui_outputs}
     COMMAND ${CMAKE_COMMAND} -DSOURCE=${KIVREN_IMGUI_UPSTREAM} -DOUT_DIR=${KIVREN_IMGUI_DIR}
             -P ${kivren_imgui_patch}
-    DEPENDS ${kivren_imgui_inputs} ${kivren_imgui_patch}
+    DEPENDS ${kivren_imgui_inputs} ${kivren_imgui_patch} ${CMAKE_CURRENT_LIST_DIR}/../PatchCopy.cmake
     COMMENT "Dear ImGui 1.75 with the host's changes"
     VERBATIM)
 # Everything that includes imgui.h waits for the copy through this target.

@@ -11,59 +11,31 @@ if(NOT EXISTS ${SOURCE}/imgui.cpp OR NOT EXISTS ${SOURCE}/imgui.h)
     message(FATAL_ERROR "Dear ImGui 1.75 sources not found in ${SOURCE}")
 endif()
 
-# Texts hold semicolons, so each replacement is one call with named
-# arguments (never split as a list): begin, replace..., then write.
-function(begin_file relative)
-    set(source ${SOURCE}/${relative})
-    if(NOT EXISTS ${source})
-        message(FATAL_ERROR "Dear ImGui 1.75 file ${source} not found")
-    endif()
-    file(READ ${source} text)
-    set(file_relative ${relative} PARENT_SCOPE)
-    set(file_text "${text}" PARENT_SCOPE)
-endfunction()
-
-function(replace_once old new)
-    string(FIND "${file_text}" "${old}" first)
-    string(FIND "${file_text}" "${old}" last REVERSE)
-    if(first EQUAL -1)
-        message(FATAL_ERROR "${SOURCE}/${file_relative} does not contain the text the host changes:\n${old}")
-    endif()
-    if(NOT first EQUAL last)
-        message(FATAL_ERROR "${SOURCE}/${file_relative} contains the text the host changes more than once:\n${old}")
-    endif()
-    string(REPLACE "${old}" "${new}" text "${file_text}")
-    set(file_text "${text}" PARENT_SCOPE)
-endfunction()
-
-function(write_file)
-    get_filename_component(folder ${OUT_DIR}/${file_relative} DIRECTORY)
-    file(MAKE_DIRECTORY ${folder})
-    file(WRITE ${OUT_DIR}/${file_relative} "${file_text}")
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../PatchCopy.cmake)
+set(hint "copy upstream Dear ImGui 1.75 (tag v1.75) there; scripts/setup.sh says where from")
 
 # 1. The host inserted a colour of its own after CheckMark: every later
 # colour index, ImGuiCol_COUNT, ImGuiStyle and the context grow by one.
-begin_file(imgui.h)
-replace_once("    ImGuiCol_CheckMark,\n"
+patch_begin(${SOURCE}/imgui.h "${hint}")
+patch_replace("    ImGuiCol_CheckMark,\n"
     "    ImGuiCol_CheckMark,\n    ImGuiCol_RangeSliderBar,\n")
-write_file()
+patch_write(${OUT_DIR}/imgui.h)
 
 # 2. The host builds with ImGui's vector operators on.
-begin_file(imconfig.h)
-replace_once("#pragma once\n"
+patch_begin(${SOURCE}/imconfig.h "${hint}")
+patch_replace("#pragma once\n"
     "#pragma once\n\n#define IMGUI_DEFINE_MATH_OPERATORS\n")
-write_file()
+patch_write(${OUT_DIR}/imconfig.h)
 
 # 3. Every window that has a parent starts with the parent's item flags on
 # its stack, so a PopItemFlag inside it falls back to the parent's flags
 # (a disabled region stays disabled in its child windows and popups).
 # Upstream only does so for child windows whose flags differ, which after
 # the assignment just above it never happens.
-begin_file(imgui.cpp)
-replace_once("        if ((flags & ImGuiWindowFlags_ChildWindow) && (window->DC.ItemFlags != parent_window->DC.ItemFlags))\n"
+patch_begin(${SOURCE}/imgui.cpp "${hint}")
+patch_replace("        if ((flags & ImGuiWindowFlags_ChildWindow) && (window->DC.ItemFlags != parent_window->DC.ItemFlags))\n"
     "        if (parent_window)\n")
-write_file()
+patch_write(${OUT_DIR}/imgui.cpp)
 
 # The rest as upstream has it.
 foreach(relative
@@ -73,6 +45,6 @@ foreach(relative
         examples/imgui_impl_opengl3.h examples/imgui_impl_opengl3.cpp
         examples/libs/gl3w/GL/gl3w.h examples/libs/gl3w/GL/gl3w.c
         examples/libs/gl3w/GL/glcorearb.h)
-    begin_file(${relative})
-    write_file()
+    patch_begin(${SOURCE}/${relative} "${hint}")
+    patch_write(${OUT_DIR}/${relative})
 endforeach()

@@ -34,7 +34,8 @@ execute_process(
 if(NOT patch_status EQUAL 0)
     message(FATAL_ERROR "could not write the corrected Wine headers")
 endif()
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/PatchWineHeaders.cmake)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    ${CMAKE_CURRENT_LIST_DIR}/PatchWineHeaders.cmake ${CMAKE_CURRENT_LIST_DIR}/../PatchCopy.cmake)
 
 # Our runtime headers first (they wrap Wine's with #include_next), then the
 # corrected Wine headers, the STL, and Wine's own.

@@ -28,7 +28,7 @@ inline constexpr int sceneMaxCars = 8;
 // white, else the grass in mowing stripes of 640 uu, every other darker.
 // Single precision and free of branches, so that the renderer's loop over a
 // row of floor vectorizes; the pitch is small enough for floats.
-enum FloorPaint : std::uint32_t { grassPaint = 0, stripePaint = 1, linePaint = 2 };
+enum FloorPaint : std::uint32_t { GrassPaint = 0, StripePaint = 1, LinePaint = 2 };
 
 inline std::uint32_t floorPaintAt(float x, float y) {
     constexpr float half = 16.0f, circle = 915.0f;
@@ -41,7 +41,7 @@ inline std::uint32_t floorPaintAt(float x, float y) {
     const float along = y + float(fieldHalfY);
     const auto band = static_cast<std::int32_t>((along > 0.0f ? along : 0.0f) * (1.0f / 640.0f));
     const std::uint32_t stripe = static_cast<std::uint32_t>(band) & 1u;
-    return line ? std::uint32_t{linePaint} : stripe;
+    return line ? std::uint32_t{LinePaint} : stripe;
 }
 
 enum class SceneShading {

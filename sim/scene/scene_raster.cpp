@@ -84,19 +84,19 @@ std::uint8_t Rasterizer::classify(const ViewVertex& v) const {
     std::uint8_t code = 0;
     const double ex = tanX_ * v.d, ey = tanY_ * v.d;
     if (v.x < -ex)
-        code |= outsideLeft;
+        code |= OutsideLeft;
     if (v.x > ex)
-        code |= outsideRight;
+        code |= OutsideRight;
     if (v.y < -ey)
-        code |= outsideBelow;
+        code |= OutsideBelow;
     if (v.y > ey)
-        code |= outsideAbove;
+        code |= OutsideAbove;
     if (v.d > far_)
-        code |= outsideFar;
+        code |= OutsideFar;
     if (v.d < near_)
-        code |= outsideNear | needsClip;
+        code |= OutsideNear | NeedsClip;
     else if (std::abs(v.x) > guardBand * ex || std::abs(v.y) > guardBand * ey)
-        code |= needsClip;
+        code |= NeedsClip;
     return code;
 }
 
@@ -110,10 +110,10 @@ ScreenVertex Rasterizer::project(const ViewVertex& v) const {
 void Rasterizer::triangle(const ViewVertex* const view[3], const std::uint8_t codes[3],
                           const ScreenVertex* const screen[3], const Paint& paint) {
     constexpr std::uint8_t reject =
-        outsideLeft | outsideRight | outsideBelow | outsideAbove | outsideNear | outsideFar;
+        OutsideLeft | OutsideRight | OutsideBelow | OutsideAbove | OutsideNear | OutsideFar;
     if (codes[0] & codes[1] & codes[2] & reject)
         return;
-    if ((codes[0] | codes[1] | codes[2]) & needsClip)
+    if ((codes[0] | codes[1] | codes[2]) & NeedsClip)
         clipAndFill(view, paint);
     else
         fill(*screen[0], *screen[1], *screen[2], paint);

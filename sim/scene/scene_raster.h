@@ -48,14 +48,14 @@ struct Paint {
 
 // Outcode bits of a view-space vertex.
 enum : std::uint8_t {
-    outsideLeft = 1,
-    outsideRight = 2,
-    outsideBelow = 4,
-    outsideAbove = 8,
-    outsideNear = 16,
-    outsideFar = 32,
+    OutsideLeft = 1,
+    OutsideRight = 2,
+    OutsideBelow = 4,
+    OutsideAbove = 8,
+    OutsideNear = 16,
+    OutsideFar = 32,
     // Projecting would leave the fixed-point range: clip first.
-    needsClip = 64,
+    NeedsClip = 64,
 };
 
 std::uint32_t packRgba(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a);

@@ -130,7 +130,7 @@ void SceneRenderer::render(const SimReplayState& replay, std::span<const MeshLoo
             v = {dot(m[0], p) + offset.x, dot(m[1], p) + offset.y, dot(m[2], p) + offset.z, world.x,
                  world.y};
             s.codes[i] = s.raster.classify(v);
-            if (!(s.codes[i] & needsClip))
+            if (!(s.codes[i] & NeedsClip))
                 s.screen[i] = s.raster.project(v);
         }
 
@@ -151,9 +151,9 @@ void SceneRenderer::render(const SimReplayState& replay, std::span<const MeshLoo
                 paint.colour = lit(t.base, light);
                 paint.floor = g.shading == SceneShading::Floor;
                 if (paint.floor) {
-                    paint.floorColours[grassPaint] = paint.colour;
-                    paint.floorColours[stripePaint] = lit(t.base, light * 0.88);
-                    paint.floorColours[linePaint] = lit({255, 255, 255, 255}, light);
+                    paint.floorColours[GrassPaint] = paint.colour;
+                    paint.floorColours[StripePaint] = lit(t.base, light * 0.88);
+                    paint.floorColours[LinePaint] = lit({255, 255, 255, 255}, light);
                 }
             }
             const ViewVertex* view[3] = {&a, &s.view[t.b], &s.view[t.c]};

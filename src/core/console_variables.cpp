@@ -3,7 +3,7 @@
 #include "core/host_guard.h"
 #include "core/kivren.h"
 #include "core/plugin_settings.h"
-#include "core/settings_file.h"
+#include "formats/settings_file.h"
 
 #include <variant>
 

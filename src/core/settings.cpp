@@ -2,7 +2,7 @@
 // executable, kept as a three-line console script in the host's data folder.
 #include "core/kivren.h"
 #include "core/plugin_settings.h"
-#include "core/settings_file.h"
+#include "formats/settings_file.h"
 #include "system/path_text.h"
 #include "system/system_error_text.h"
 
@@ -114,9 +114,9 @@ void Kivren::loadSettings() {
         start = end + 1;
         ++number;
         const SettingsLine parsed = parseSettingsLine(line);
-        if (parsed.kind == SettingsLine::Kind::blank)
+        if (parsed.kind == SettingsLine::Kind::Blank)
             continue;
-        if (parsed.kind == SettingsLine::Kind::refused) {
+        if (parsed.kind == SettingsLine::Kind::Refused) {
             consoleLine(fmt::format("Kivren settings: line {} of settings.cfg was not loaded: "
                                     "only lines of the form kivren_name \"value\" are (put "
                                     "console commands in cfg/kivren/default.cfg): {}",

@@ -1,6 +1,6 @@
 #include "core/text_settings.h"
 
-#include "core/settings_file.h"
+#include "formats/settings_file.h"
 
 #include <cstring>
 

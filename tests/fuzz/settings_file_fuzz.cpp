@@ -1,7 +1,7 @@
 // settings.cfg as a user's editor or an older version may have left it: no
 // line is ever taken for anything but a value of one of the three settings,
 // and every value that is written loads back exactly.
-#include "core/settings_file.h"
+#include "formats/settings_file.h"
 #include "fuzz_check.h"
 
 #include <cstdint>
@@ -21,12 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const SettingsLine parsed = parseSettingsLine(line);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        if (parsed.kind == SettingsLine::Kind::setting) {
+        if (parsed.kind == SettingsLine::Kind::Setting) {
             fuzzCheck(savableSettingValue(parsed.value), "a loaded value is savable");
             fuzzCheck(settingsLine(parsed.name, parsed.value) == line,
                       "a loaded line is exactly the line its value writes");
         }
-        if (parsed.kind == SettingsLine::Kind::blank)
+        if (parsed.kind == SettingsLine::Kind::Blank)
             fuzzCheck(line.empty(), "only an empty line is blank");
         const std::string shown = printableSettingsLine(line);
         for (const char c : shown)
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!savableSettingValue(content))
             continue;
         const SettingsLine parsed = parseSettingsLine(settingsLine(name, content));
-        fuzzCheck(parsed.kind == SettingsLine::Kind::setting && parsed.name == name &&
+        fuzzCheck(parsed.kind == SettingsLine::Kind::Setting && parsed.name == name &&
                       parsed.value == content,
                   "a savable value loads back as itself");
     }

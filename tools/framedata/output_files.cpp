@@ -1,7 +1,8 @@
 #include "output_files.h"
 
+#include "system/system_error_text.h"
+
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -33,7 +34,7 @@ std::ostream* OutputFiles::open(const std::filesystem::path& target, std::string
     file.stream =
         std::make_unique<std::ofstream>(file.temporary, std::ios::binary | std::ios::trunc);
     if (!*file.stream) {
-        error = "cannot create " + file.temporary.string() + ": " + std::strerror(errno);
+        error = "cannot create " + file.temporary.string() + ": " + errnoText(errno);
         return nullptr;
     }
     staged_.push_back(std::move(file));
@@ -49,7 +50,7 @@ bool OutputFiles::closeAll(std::string& error) {
         if (!*file.stream) {
             const int reason = errno ? errno : earlier;
             error = "cannot write " + file.temporary.string() + ": " +
-                    (reason ? std::strerror(reason) : "the system refused the data");
+                    (reason ? errnoText(reason) : "the system refused the data");
             return false;
         }
     }

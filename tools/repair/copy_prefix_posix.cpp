@@ -1,10 +1,11 @@
 #include "copy_prefix.h"
 
+#include "system/system_error_text.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -59,12 +60,12 @@ bool copyFilePrefix(const std::filesystem::path& from, const std::filesystem::pa
                     std::uint64_t bytes, std::string& error) {
     Descriptor in(open(from.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0) {
-        error = std::strerror(errno);
+        error = errnoText(errno);
         return false;
     }
     Descriptor out(open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (out.get() < 0) {
-        error = std::strerror(errno);
+        error = errnoText(errno);
         return false;
     }
     std::uint64_t done = 0;
@@ -76,13 +77,13 @@ bool copyFilePrefix(const std::filesystem::path& from, const std::filesystem::pa
         if (n < 0 &&
             (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL)) {
             if (!copyThroughBuffer(in.get(), out.get(), done, bytes)) {
-                error = std::strerror(errno);
+                error = errnoText(errno);
                 return false;
             }
             break;
         }
         if (n <= 0) {
-            error = n == 0 ? "the file is shorter than it was" : std::strerror(errno);
+            error = n == 0 ? "the file is shorter than it was" : errnoText(errno);
             return false;
         }
         done += static_cast<std::uint64_t>(n);

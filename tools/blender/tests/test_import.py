@@ -264,7 +264,6 @@ class ImportTest(unittest.TestCase):
 def main():
     global ARGS
     ARGS = test_runner.blender_options("--addon-dir", "--data-dir")
-    sys.path.insert(0, os.path.abspath(ARGS.addon_dir))
     test_runner.run_in_blender(ImportTest, "the Blender import tests failed")
 
 

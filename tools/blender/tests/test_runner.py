@@ -9,14 +9,21 @@ import os
 import sys
 import unittest
 
+# The simulator's shapes (render_preview) live in the folder above.
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
 
 def blender_options(*names):
-    """The test's options after Blender's "--", every one required."""
+    """The test's options after Blender's "--", every one required. The
+    add-on's folder, when given, is where its package is imported from."""
     argv = sys.argv[sys.argv.index("--") + 1:] if "--" in sys.argv else []
     parser = argparse.ArgumentParser()
     for name in names:
         parser.add_argument(name, required=True)
-    return parser.parse_args(argv)
+    options = parser.parse_args(argv)
+    if "--addon-dir" in names:
+        sys.path.insert(0, os.path.abspath(options.addon_dir))
+    return options
 
 
 def run_in_blender(case, failure):

@@ -21,11 +21,9 @@ import bpy
 from mathutils import Vector
 
 sys.dont_write_bytecode = True
-sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-from render_preview import BALL_RADIUS_UU, CAR_BODIES, car_body_boxes  # noqa: E402
-
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import test_runner  # noqa: E402
+import test_runner  # noqa: E402  (puts the folder above on the path)
+from render_preview import BALL_RADIUS_UU, CAR_BODIES, car_body_boxes  # noqa: E402
 
 ARGS = None
 ADDON = "kivren_framedata_import"
@@ -431,7 +429,6 @@ class SimPassesTest(unittest.TestCase):
 def main():
     global ARGS
     ARGS = test_runner.blender_options("--sim", "--addon-dir", "--work-dir")
-    sys.path.insert(0, os.path.abspath(ARGS.addon_dir))
     test_runner.run_in_blender(SimPassesTest, "the kivren-sim passes do not come back in Blender's compositor")
 
 

@@ -23,11 +23,9 @@ from mathutils import Matrix, Vector
 # The simulator's meshes are shaped as the README picture shapes them, in
 # the folder above; the source tree must stay free of bytecode.
 sys.dont_write_bytecode = True
-sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-from render_preview import BALL_RADIUS_UU, CAR_BODIES, box_corners, car_body_boxes  # noqa: E402
-
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import test_runner  # noqa: E402
+import test_runner  # noqa: E402  (puts the folder above on the path)
+from render_preview import BALL_RADIUS_UU, CAR_BODIES, box_corners, car_body_boxes  # noqa: E402
 
 ARGS = None
 ADDON = "kivren_framedata_import"
@@ -210,7 +208,6 @@ class SimRecordingTest(unittest.TestCase):
 def main():
     global ARGS
     ARGS = test_runner.blender_options("--sim", "--addon-dir", "--work-dir")
-    sys.path.insert(0, os.path.abspath(ARGS.addon_dir))
     test_runner.run_in_blender(SimRecordingTest, "the kivren-sim recording does not line up in Blender")
 
 

@@ -1,4 +1,4 @@
-#include "core/settings_file.h"
+#include "formats/settings_file.h"
 
 #include <algorithm>
 
@@ -29,7 +29,7 @@ SettingsLine parseSettingsLine(std::string_view line) {
         line.remove_suffix(1);
     if (line.empty())
         return result;
-    result.kind = SettingsLine::Kind::refused;
+    result.kind = SettingsLine::Kind::Refused;
     for (const char* name : persistedSettings) {
         const std::string_view prefix = name;
         if (line.size() < prefix.size() + 3 || line.substr(0, prefix.size()) != prefix ||
@@ -39,7 +39,7 @@ SettingsLine parseSettingsLine(std::string_view line) {
             line.substr(prefix.size() + 2, line.size() - prefix.size() - 3);
         if (!savableSettingValue(value))
             return result;
-        result.kind = SettingsLine::Kind::setting;
+        result.kind = SettingsLine::Kind::Setting;
         result.name = name;
         result.value = value;
         return result;

@@ -21,8 +21,8 @@ bool savableSettingValue(std::string_view value);
 std::string settingsLine(std::string_view name, std::string_view value);
 
 struct SettingsLine {
-    enum class Kind { blank, setting, refused };
-    Kind kind = Kind::blank;
+    enum class Kind { Blank, Setting, Refused };
+    Kind kind = Kind::Blank;
     std::string name;  // one of persistedSettings, for a setting
     std::string value; // a savable value, for a setting
 };
