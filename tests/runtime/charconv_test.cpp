@@ -152,64 +152,51 @@ int checkFromChars(std::span<const FromCharsCase> cases, MismatchLog& log) {
 // data went missing, which must not pass as a clean run.
 constexpr int minimumCases = 300;
 
-TEST(CharconvDouble, ShortestRoundTripInEveryStyle) {
+// A group of cases: to_chars in the styles given, shortest or with a
+// precision, or (no styles) from_chars.
+struct Group {
+    const char* name;
+    bool single;
+    std::string_view styles;
+    bool shortest;
+};
+
+const Group groups[] = {
+    {"DoubleShortestRoundTripInEveryStyle", false, "pefg", true},
+    {"DoubleScientificWithPrecision", false, "e", false},
+    {"DoubleFixedWithPrecision", false, "f", false},
+    {"DoubleGeneralWithPrecisionSwitchesStyleWherePrintfDoes", false, "g", false},
+    {"DoubleFromCharsRoundsToNearest", false, "", false},
+    {"FloatShortestRoundTripInEveryStyle", true, "pefg", true},
+    {"FloatScientificWithPrecision", true, "e", false},
+    {"FloatFixedWithPrecision", true, "f", false},
+    {"FloatGeneralWithPrecisionSwitchesStyleWherePrintfDoes", true, "g", false},
+    {"FloatFromCharsRoundsToNearest", true, "", false},
+};
+
+void PrintTo(const Group& group, std::ostream* out) {
+    *out << group.name;
+}
+
+int checkGroup(const Group& group, MismatchLog& log) {
+    if (group.styles.empty())
+        return group.single ? checkFromChars<float>(floatFromChars, log)
+                            : checkFromChars<double>(doubleFromChars, log);
+    return group.single ? checkToChars<float>(floatToChars, group.styles, group.shortest, log)
+                        : checkToChars<double>(doubleToChars, group.styles, group.shortest, log);
+}
+
+class Charconv : public testing::TestWithParam<Group> {};
+
+TEST_P(Charconv, AgreesWithTheExactFormatter) {
     MismatchLog log;
-    EXPECT_GE(checkToChars<double>(doubleToChars, "pefg", true, log), minimumCases);
+    EXPECT_GE(checkGroup(GetParam(), log), minimumCases);
     EXPECT_EQ(log.count(), 0) << log.lines();
 }
 
-TEST(CharconvDouble, ScientificWithPrecision) {
-    MismatchLog log;
-    EXPECT_GE(checkToChars<double>(doubleToChars, "e", false, log), minimumCases);
-    EXPECT_EQ(log.count(), 0) << log.lines();
-}
-
-TEST(CharconvDouble, FixedWithPrecision) {
-    MismatchLog log;
-    EXPECT_GE(checkToChars<double>(doubleToChars, "f", false, log), minimumCases);
-    EXPECT_EQ(log.count(), 0) << log.lines();
-}
-
-TEST(CharconvDouble, GeneralWithPrecisionSwitchesStyleWherePrintfDoes) {
-    MismatchLog log;
-    EXPECT_GE(checkToChars<double>(doubleToChars, "g", false, log), minimumCases);
-    EXPECT_EQ(log.count(), 0) << log.lines();
-}
-
-TEST(CharconvDouble, FromCharsRoundsToNearest) {
-    MismatchLog log;
-    EXPECT_GE(checkFromChars<double>(doubleFromChars, log), minimumCases);
-    EXPECT_EQ(log.count(), 0) << log.lines();
-}
-
-TEST(CharconvFloat, ShortestRoundTripInEveryStyle) {
-    MismatchLog log;
-    EXPECT_GE(checkToChars<float>(floatToChars, "pefg", true, log), minimumCases);
-    EXPECT_EQ(log.count(), 0) << log.lines();
-}
-
-TEST(CharconvFloat, ScientificWithPrecision) {
-    MismatchLog log;
-    EXPECT_GE(checkToChars<float>(floatToChars, "e", false, log), minimumCases);
-    EXPECT_EQ(log.count(), 0) << log.lines();
-}
-
-TEST(CharconvFloat, FixedWithPrecision) {
-    MismatchLog log;
-    EXPECT_GE(checkToChars<float>(floatToChars, "f", false, log), minimumCases);
-    EXPECT_EQ(log.count(), 0) << log.lines();
-}
-
-TEST(CharconvFloat, GeneralWithPrecisionSwitchesStyleWherePrintfDoes) {
-    MismatchLog log;
-    EXPECT_GE(checkToChars<float>(floatToChars, "g", false, log), minimumCases);
-    EXPECT_EQ(log.count(), 0) << log.lines();
-}
-
-TEST(CharconvFloat, FromCharsRoundsToNearest) {
-    MismatchLog log;
-    EXPECT_GE(checkFromChars<float>(floatFromChars, log), minimumCases);
-    EXPECT_EQ(log.count(), 0) << log.lines();
-}
+INSTANTIATE_TEST_SUITE_P(Groups, Charconv, testing::ValuesIn(groups),
+                         [](const testing::TestParamInfo<Group>& group) {
+                             return std::string(group.param.name);
+                         });
 
 } // namespace

@@ -74,15 +74,11 @@ protected:
         return out() / ("shot" + suffix);
     }
 
-    static ScratchFolder* scratch;
-    static ProgramRun* run;
-    static FrameData data;
-    static bool entriesRead;
+    static inline ScratchFolder* scratch = nullptr;
+    static inline ProgramRun* run = nullptr;
+    static inline FrameData data;
+    static inline bool entriesRead = false;
 };
-ScratchFolder* KivrenSimFfmpeg::scratch = nullptr;
-ProgramRun* KivrenSimFfmpeg::run = nullptr;
-FrameData KivrenSimFfmpeg::data;
-bool KivrenSimFfmpeg::entriesRead = false;
 
 TEST_F(KivrenSimFfmpeg, FfprobeCountsLineUpWithTheFrameData) {
     const auto entries = static_cast<long long>(data.entries.size());

@@ -55,11 +55,9 @@ protected:
         return bytes;
     }
 
-    static ScratchFolder* scratch;
-    static ProgramRun* run;
+    static inline ScratchFolder* scratch = nullptr;
+    static inline ProgramRun* run = nullptr;
 };
-ScratchFolder* KivrenSimStandInEncoder::scratch = nullptr;
-ProgramRun* KivrenSimStandInEncoder::run = nullptr;
 
 TEST_F(KivrenSimStandInEncoder, FilesLineUpAndTheSummarySaysSo) {
     ASSERT_EQ(run->exitCode, 0) << run->output;

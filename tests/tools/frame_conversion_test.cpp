@@ -11,10 +11,7 @@
 namespace {
 
 void expectNear(const Vec3& actual, const Vec3& expected, const char* what) {
-    SCOPED_TRACE(what);
-    EXPECT_NEAR(actual.x, expected.x, 2e-5);
-    EXPECT_NEAR(actual.y, expected.y, 2e-5);
-    EXPECT_NEAR(actual.z, expected.z, 2e-5);
+    expectNear(actual, expected, 2e-5, what);
 }
 
 const Rotator rotators[] = {{0, 0, 0},

@@ -3,6 +3,9 @@
 #include "formats/frame_data_format.h"
 #include "formats/frame_data_writer.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <numbers>
@@ -108,4 +111,19 @@ Vec3 rotateByZxyDegrees(const Vec3& degrees, Vec3 v) {
     v = {v.x, cx * v.y - sx * v.z, sx * v.y + cx * v.z};
     const double cy = std::cos(degrees.y * toRadians), sy = std::sin(degrees.y * toRadians);
     return {cy * v.x + sy * v.z, v.y, -sy * v.x + cy * v.z};
+}
+
+void expectNear(const Vec3& actual, const Vec3& expected, double tolerance, const char* what) {
+    SCOPED_TRACE(what);
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+std::vector<std::string> namesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& file : std::filesystem::directory_iterator(folder))
+        names.push_back(file.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }

@@ -7,6 +7,7 @@
 #include "frame_conversion.h"
 
 #include <array>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -49,3 +50,9 @@ Vec3 rotateByQuaternion(const Quaternion& q, const Vec3& v);
 // v turned by Euler angles in degrees for the rotation order ZXY, one
 // elementary turn at a time: first about Z, then X, then Y.
 Vec3 rotateByZxyDegrees(const Vec3& degrees, Vec3 v);
+
+// Each coordinate of actual within tolerance of expected's.
+void expectNear(const Vec3& actual, const Vec3& expected, double tolerance, const char* what);
+
+// The names of the files in a folder, sorted.
+std::vector<std::string> namesIn(const std::filesystem::path& folder);

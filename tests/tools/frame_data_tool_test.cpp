@@ -24,11 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 void writeText(const fs::path& path, std::string_view text) {
     std::ofstream(path, std::ios::binary)
         .write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -53,13 +48,6 @@ Vec3 jsonVec(const JsonValue& v) {
 }
 Quaternion jsonQuat(const JsonValue& v) {
     return {v[0].number, v[1].number, v[2].number, v[3].number};
-}
-
-void expectNear(const Vec3& actual, const Vec3& expected, double tolerance, const char* what) {
-    SCOPED_TRACE(what);
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
 class FrameDataTool : public testing::Test {
@@ -90,7 +78,7 @@ TEST_F(FrameDataTool, WorkedEntryRoundTripsThroughJsonChanAndCsv) {
         << err_;
 
     JsonValue json;
-    ASSERT_TRUE(parseJson(readText(at("old.json")), json));
+    ASSERT_TRUE(parseJson(readFile(at("old.json")), json));
     EXPECT_EQ(json["fps"].number, 30.0);
     EXPECT_EQ(json["frameCount"].number, 1.0);
     const JsonValue& frame = json["frames"][0];
@@ -112,7 +100,7 @@ TEST_F(FrameDataTool, WorkedEntryRoundTripsThroughJsonChanAndCsv) {
     expectNear(rotateByQuaternion(jsonQuat(car["quaternion"]), {1, 0, 0}), {0, -1, 0}, 2e-6,
                "car nose");
 
-    const auto chan = splitLines(readText(at("w.chan")), '\t');
+    const auto chan = splitLines(readFile(at("w.chan")), '\t');
     ASSERT_EQ(chan.size(), 1u);
     ASSERT_EQ(chan[0].size(), 8u);
     EXPECT_EQ(chan[0][0], "1");
@@ -123,7 +111,7 @@ TEST_F(FrameDataTool, WorkedEntryRoundTripsThroughJsonChanAndCsv) {
     expectNear(rotateByZxyDegrees(euler, {0, 1, 0}), {0, 0, 1}, 2e-6, "chan up");
     EXPECT_NEAR(std::stod(chan[0][7]), 58.7155, 1e-4); // down a 16:9 picture
 
-    const auto csv = splitLines(readText(at("w.csv")), ',');
+    const auto csv = splitLines(readFile(at("w.csv")), ',');
     ASSERT_EQ(csv.size(), 4u);
     EXPECT_EQ(csv[0][2], "object");
     for (std::size_t row = 1; row < csv.size(); ++row)
@@ -155,9 +143,9 @@ TEST_F(FrameDataTool, GeneratedRecordingStaysAlignedWithItsFrames) {
         << out_;
 
     JsonValue json;
-    ASSERT_TRUE(parseJson(readText(at("p.json")), json));
-    const auto chan = splitLines(readText(at("p.chan")), '\t');
-    const auto csv = splitLines(readText(at("p.csv")), ',');
+    ASSERT_TRUE(parseJson(readFile(at("p.json")), json));
+    const auto chan = splitLines(readFile(at("p.chan")), '\t');
+    const auto csv = splitLines(readFile(at("p.csv")), ',');
     ASSERT_EQ(json["frames"].items.size(), frames.size());
     std::size_t chanLine = 0, csvRow = 1;
     for (std::size_t i = 0; i < frames.size(); ++i) {
@@ -206,14 +194,14 @@ TEST_F(FrameDataTool, GeneratedRecordingStaysAlignedWithItsFrames) {
 }
 
 TEST_F(FrameDataTool, BadInputNamesThePlaceAndLeavesEveryOutputAsItWas) {
-    std::string cut = readText(KIVREN_TOOLS_TEST_DATA "/worked_entry.txt");
+    std::string cut = readFile(KIVREN_TOOLS_TEST_DATA "/worked_entry.txt");
     cut.pop_back(); // a copy that stopped before the last '|'
     writeText(at("cut.txt"), cut);
     writeText(at("keep.json"), "from an earlier run");
     EXPECT_EQ(run({at("cut.txt"), "--json", at("keep.json"), "--csv", at("new.csv")}), exitFailed);
     EXPECT_EQ(err_, "kivren-framedata: " + at("cut.txt") + ":1:" + std::to_string(cut.size() + 1) +
                         ": entry 1: the file ends inside this entry, before its '|'\n");
-    EXPECT_EQ(readText(at("keep.json")), "from an earlier run");
+    EXPECT_EQ(readFile(at("keep.json")), "from an earlier run");
 
     // One output that cannot be written stops the others from appearing.
     EXPECT_EQ(run({KIVREN_TOOLS_TEST_DATA "/worked_entry.txt", "--json", at("fine.json"), "--chan",
@@ -222,11 +210,7 @@ TEST_F(FrameDataTool, BadInputNamesThePlaceAndLeavesEveryOutputAsItWas) {
     EXPECT_NE(err_.find("cannot create"), std::string::npos) << err_;
     EXPECT_EQ(std::count(err_.begin(), err_.end(), '\n'), 1);
 
-    std::vector<std::string> left;
-    for (const auto& file : fs::directory_iterator(scratch_.path()))
-        left.push_back(file.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"cut.txt", "keep.json"}));
+    EXPECT_EQ(namesIn(scratch_.path()), (std::vector<std::string>{"cut.txt", "keep.json"}));
 }
 
 TEST_F(FrameDataTool, ACutOffRecordingConvertsWithAWarning) {
@@ -243,7 +227,7 @@ TEST_F(FrameDataTool, ACutOffRecordingConvertsWithAWarning) {
                         "is left out\n");
     EXPECT_NE(out_.find(": 4 frames"), std::string::npos) << out_;
     JsonValue json;
-    ASSERT_TRUE(parseJson(readText(at("c.json")), json));
+    ASSERT_TRUE(parseJson(readFile(at("c.json")), json));
     EXPECT_EQ(json["frameCount"].number, 4.0);
     EXPECT_EQ(json["frames"].items.size(), 4u);
 
@@ -252,10 +236,10 @@ TEST_F(FrameDataTool, ACutOffRecordingConvertsWithAWarning) {
               exitDone)
         << err_;
     JsonValue shorter;
-    ASSERT_TRUE(parseJson(readText(at("c.json")), shorter));
+    ASSERT_TRUE(parseJson(readFile(at("c.json")), shorter));
     EXPECT_EQ(shorter["frameCount"].number, 2.0);
     EXPECT_EQ(shorter["frames"].items.size(), 2u);
-    const std::string csv = readText(at("c.csv"));
+    const std::string csv = readFile(at("c.csv"));
     EXPECT_EQ(csv.find("\n3,"), std::string::npos) << csv;
     EXPECT_NE(csv.find("\n2,"), std::string::npos) << csv;
 }
@@ -266,7 +250,7 @@ TEST_F(FrameDataTool, OutputsAppearAllTogetherOrNotAtAll) {
     fs::create_directory(at("folder"));
     EXPECT_EQ(run({input, "--json", at("a.json"), "--csv", at("folder")}), exitFailed);
     EXPECT_EQ(err_, "kivren-framedata: cannot write " + at("folder") + ": it is a folder\n");
-    EXPECT_EQ(readText(at("a.json")), "from an earlier run");
+    EXPECT_EQ(readFile(at("a.json")), "from an earlier run");
 
     // A rename that fails half-way (on Windows, a target open in another
     // program) puts back the files already replaced.
@@ -289,23 +273,15 @@ TEST_F(FrameDataTool, OutputsAppearAllTogetherOrNotAtAll) {
         EXPECT_FALSE(files.commit(error));
         EXPECT_EQ(error, "refused");
     }
-    EXPECT_EQ(readText(at("a.json")), "from an earlier run");
-    EXPECT_EQ(readText(at("b.chan")), "earlier chan");
-    std::vector<std::string> left;
-    for (const auto& file : fs::directory_iterator(scratch_.path()))
-        left.push_back(file.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"a.json", "b.chan", "folder"}));
+    EXPECT_EQ(readFile(at("a.json")), "from an earlier run");
+    EXPECT_EQ(readFile(at("b.chan")), "earlier chan");
+    EXPECT_EQ(namesIn(scratch_.path()), (std::vector<std::string>{"a.json", "b.chan", "folder"}));
 
     // And when every rename works, every output is new and nothing else is left.
     ASSERT_EQ(run({input, "--json", at("a.json"), "--chan", at("b.chan")}), exitDone) << err_;
-    EXPECT_NE(readText(at("a.json")), "from an earlier run");
-    EXPECT_NE(readText(at("b.chan")), "earlier chan");
-    left.clear();
-    for (const auto& file : fs::directory_iterator(scratch_.path()))
-        left.push_back(file.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"a.json", "b.chan", "folder"}));
+    EXPECT_NE(readFile(at("a.json")), "from an earlier run");
+    EXPECT_NE(readFile(at("b.chan")), "earlier chan");
+    EXPECT_EQ(namesIn(scratch_.path()), (std::vector<std::string>{"a.json", "b.chan", "folder"}));
 }
 
 TEST_F(FrameDataTool, UsageMistakesAreNamedAndExitWithTwo) {
@@ -332,51 +308,47 @@ TEST_F(FrameDataTool, UsageMistakesAreNamedAndExitWithTwo) {
     EXPECT_NE(out_.find("1 frames"), std::string::npos) << out_;
 }
 
+std::string appended(double value) {
+    std::string text;
+    appendNumber(text, value);
+    return text;
+}
+
+// The standard library's exact conversion as the reference: the C runtime's
+// printf is not exact on every system (Wine's rounds ties away from zero).
+std::string sevenDigits(double value) {
+    char text[32];
+    const auto written =
+        std::to_chars(text, text + sizeof(text), value, std::chars_format::general, 7);
+    return std::string(text, written.ptr);
+}
+
 TEST(NumberText, WritesWhatPrintfWritesWithSevenDigits) {
     std::mt19937_64 random(20240611);
     std::uniform_real_distribution<double> exponent(-20.0, 20.0);
     for (int i = 0; i < 200000; ++i) {
         double value = std::pow(10.0, exponent(random)) * (i % 2 ? -1.0 : 1.0);
         // Half of them as the file holds them: floats with six digits, in metres.
-        char expected[32];
         if (i % 4 < 2) {
-            std::snprintf(expected, sizeof(expected), "%g",
+            char printed[32];
+            std::snprintf(printed, sizeof(printed), "%g",
                           static_cast<double>(static_cast<float>(value)));
-            value = std::strtod(expected, nullptr) * 0.01;
+            value = std::strtod(printed, nullptr) * 0.01;
         }
-        // The standard library's exact conversion as the reference: the C
-        // runtime's printf is not exact on every system (Wine's rounds ties
-        // away from zero).
-        const auto written = std::to_chars(expected, expected + sizeof(expected) - 1, value,
-                                           std::chars_format::general, 7);
-        *written.ptr = '\0';
-        std::string actual;
-        appendNumber(actual, value);
-        ASSERT_EQ(actual, expected) << "for " << value;
+        ASSERT_EQ(appended(value), sevenDigits(value)) << "for " << value;
     }
-    std::string zero;
-    appendNumber(zero, -0.0);
-    EXPECT_EQ(zero, "0");
+    EXPECT_EQ(appended(-0.0), "0");
 }
 
 TEST(NumberText, RoundsExactTiesToEvenAsPrintfDoes) {
     // A multiple of a power of two has a finite decimal expansion; those with
     // eight significant digits ending in 5 lie exactly halfway between two
     // seven-digit numbers, where printf rounds to the even one.
-    EXPECT_EQ(
-        [] {
-            std::string text;
-            appendNumber(text, 2.0078125);
-            return text;
-        }(),
-        "2.007812");
     for (const auto& [value, text] :
-         {std::pair{917699.25, "917699.2"}, std::pair{-0.0009765625, "-0.0009765625"},
-          std::pair{1.0000005, "1.000001"}, std::pair{2.5e-7, "2.5e-07"}}) {
-        std::string actual;
-        appendNumber(actual, value);
-        EXPECT_EQ(actual, text) << value;
-    }
+         {std::pair{2.0078125, "2.007812"}, std::pair{917699.25, "917699.2"},
+          std::pair{-0.0009765625, "-0.0009765625"}, std::pair{1.0000005, "1.000001"},
+          std::pair{2.5e-7, "2.5e-07"}})
+        EXPECT_EQ(appended(value), text) << value;
     std::mt19937_64 random(20240612);
     std::uniform_int_distribution<std::int64_t> numerator(1, std::int64_t{1} << 27);
     std::uniform_int_distribution<int> shift(0, 30);
@@ -384,19 +356,11 @@ TEST(NumberText, RoundsExactTiesToEvenAsPrintfDoes) {
     for (int i = 0; i < 400000; ++i) {
         const double value =
             std::ldexp(static_cast<double>(numerator(random)), -shift(random)) * (i % 2 ? -1 : 1);
-        char exact[64], expected[32];
+        char exact[64];
         std::snprintf(exact, sizeof(exact), "%.7e", value);
         ties += std::string_view(exact).substr(value < 0 ? 9 : 8, 1) == "5" &&
                 std::strtod(exact, nullptr) == value;
-        // The standard library's exact conversion as the reference: the C
-        // runtime's printf is not exact on every system (Wine's rounds ties
-        // away from zero).
-        const auto written = std::to_chars(expected, expected + sizeof(expected) - 1, value,
-                                           std::chars_format::general, 7);
-        *written.ptr = '\0';
-        std::string actual;
-        appendNumber(actual, value);
-        ASSERT_EQ(actual, expected) << "for " << exact;
+        ASSERT_EQ(appended(value), sevenDigits(value)) << "for " << exact;
     }
     EXPECT_GT(ties, 1000) << "too few exact ties among the values tried";
 }

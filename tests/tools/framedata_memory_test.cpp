@@ -4,6 +4,7 @@
 // to hand out more than a budget, as a machine short of memory would.
 #include "converter.h"
 #include "frame_data_reader.h"
+#include "frame_data_samples.h"
 #include "scratch_folder.h"
 
 #include <gtest/gtest.h>
@@ -113,13 +114,6 @@ protected:
     std::vector<std::string> allOutputs(const char* input) const {
         return {at(input), "--json", at("o.json"), "--chan", at("o.chan"), "--csv", at("o.csv")};
     }
-    std::vector<std::string> leftInScratch() const {
-        std::vector<std::string> names;
-        for (const auto& file : fs::directory_iterator(scratch_.path()))
-            names.push_back(file.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
 
     ScratchFolder scratch_;
 };
@@ -168,7 +162,7 @@ TEST_F(FrameDataMemory, RunningOutIsOneLineAndLeavesNoOutput) {
     budget = static_cast<std::size_t>(-1);
     EXPECT_EQ(run.status, exitFailed);
     EXPECT_EQ(run.err, "kivren-framedata: ran out of memory\n");
-    EXPECT_EQ(leftInScratch(), std::vector<std::string>{"frames.txt"});
+    EXPECT_EQ(namesIn(scratch_.path()), std::vector<std::string>{"frames.txt"});
 }
 
 TEST_F(FrameDataMemory, ReadingIntoMemorySaysWhereMemoryRanOut) {
