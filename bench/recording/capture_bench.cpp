@@ -68,7 +68,7 @@ void captureOnePass(benchmark::State& state) {
     auto encoders = encodersFeeding(devNull);
     for (auto _ : state)
         encoders->enqueueFrame(source.data(), pitch, height, rowBytes, PassKind::Main,
-                               RowOrder::reversed);
+                               RowOrder::Reversed);
     encoders->close();
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frameBytes));
 }
@@ -105,7 +105,7 @@ void captureIntoDeepQueue(benchmark::State& state) {
     int queued = 0;
     for (auto _ : state) {
         encoders->enqueueFrame(source.data(), pitch, height, rowBytes, PassKind::Main,
-                               RowOrder::reversed);
+                               RowOrder::Reversed);
         if (++queued == depth) {
             state.PauseTiming();
             encoders->discardQueued();
@@ -129,7 +129,7 @@ void writerIntoPipe(benchmark::State& state) {
         auto encoders = encodersFeeding(pipe.fds[1]);
         for (int f = 0; f < framesPerRun; ++f)
             encoders->enqueueFrame(source.data(), pitch, height, rowBytes, PassKind::Main,
-                                   RowOrder::reversed);
+                                   RowOrder::Reversed);
         encoders->close(); // drains the queue, closes the pipe
     }
     state.SetBytesProcessed(

@@ -3,8 +3,8 @@
 // console script and setting the highlight colour.
 #include "core/kivren.h"
 
+#include "formats/command_words.h"
 #include "idpass/clipboard.h"
-#include "idpass/command_words.h"
 #include "system/path_text.h"
 #include "system/system_error_text.h"
 

@@ -68,7 +68,7 @@ void packFrame(std::uint8_t* target, std::size_t frameRowBytes, std::size_t fram
     const bool streaming = frameRowBytes * frameHeight >= streamingThreshold;
     for (std::size_t i = 0; i < frameHeight; ++i) {
         std::uint8_t* row = target + i * frameRowBytes;
-        const std::size_t source = rowOrder == RowOrder::reversed ? frameHeight - 1 - i : i;
+        const std::size_t source = rowOrder == RowOrder::Reversed ? frameHeight - 1 - i : i;
         if (source >= picture.rows) {
             std::memset(row, 0, frameRowBytes);
             continue;

@@ -127,11 +127,11 @@ void RecordingSession::capturePasses(api::effect_runtime* runtime) {
     queue->wait_idle();
 
     // The effect renders bottom row first.
-    readBackPass(device, readbackTextures_[main], PassKind::Main, RowOrder::reversed);
+    readBackPass(device, readbackTextures_[main], PassKind::Main, RowOrder::Reversed);
     if (depth)
-        readBackPass(device, readbackTextures_[depthPass], PassKind::Depth, RowOrder::reversed);
+        readBackPass(device, readbackTextures_[depthPass], PassKind::Depth, RowOrder::Reversed);
     if (normal)
-        readBackPass(device, readbackTextures_[normalPass], PassKind::Normal, RowOrder::reversed);
+        readBackPass(device, readbackTextures_[normalPass], PassKind::Normal, RowOrder::Reversed);
 
     if (settings_.isOn(Switch::FrameData))
         frameData_.writeEntry();
@@ -186,5 +186,5 @@ void RecordingSession::captureCustomPass(api::effect_runtime* runtime, api::reso
     list->barrier(backBuffer, api::resource_usage::copy_source, api::resource_usage::render_target);
     queue->flush_immediate_command_list();
     queue->wait_idle();
-    readBackPass(device, readback, PassKind::Custom, RowOrder::asMapped);
+    readBackPass(device, readback, PassKind::Custom, RowOrder::AsMapped);
 }

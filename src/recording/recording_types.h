@@ -21,7 +21,7 @@ inline constexpr std::size_t passIndex(PassKind pass) {
 const char* passName(PassKind pass);
 
 // The effect renders its images bottom row first; the back buffer is top row first.
-enum class RowOrder { asMapped, reversed };
+enum class RowOrder { AsMapped, Reversed };
 
 // A pipe end or a child process as the system names it: a Windows HANDLE or a
 // POSIX descriptor/pid, carried as an integer so the core never sees a

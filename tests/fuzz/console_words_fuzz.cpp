@@ -1,8 +1,8 @@
 // The words typed after kivren_custom_pass_add, kivren_custom_pass_color and
 // kivren_custom_pass_save: whatever they hold, reading them never fails
 // badly, and what is accepted is what the word says.
+#include "formats/command_words.h"
 #include "fuzz_check.h"
-#include "idpass/command_words.h"
 
 #include <cstdint>
 #include <cstdio>

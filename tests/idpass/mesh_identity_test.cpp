@@ -1,7 +1,7 @@
 // The pure parts of the ID pass: mesh hashes, the exclusion rule, automatic
 // colours, the flat shader's text, and reading the words of the commands.
+#include "formats/command_words.h"
 #include "formats/mesh_identity.h"
-#include "idpass/command_words.h"
 #include "idpass/flat_shader.h"
 #include "idpass/shader_compiler.h"
 

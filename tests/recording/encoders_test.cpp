@@ -53,7 +53,7 @@ protected:
             const auto bytes = mapped(pitch, static_cast<std::uint8_t>(f));
             encoders->countDue(pass);
             encoders->enqueueFrame(bytes.data(), pitch, height, width * 4, pass,
-                                   RowOrder::asMapped);
+                                   RowOrder::AsMapped);
         }
     }
 
@@ -83,10 +83,10 @@ TEST_F(EncoderPipeline, ChildReceivesTheCommandLineAndEveryByteInOrder) {
     std::string expected;
     for (int f = 0; f < 2; ++f) {
         const auto bytes = mapped(pitch, static_cast<std::uint8_t>(f));
-        const RowOrder order = f == 0 ? RowOrder::reversed : RowOrder::asMapped;
+        const RowOrder order = f == 0 ? RowOrder::Reversed : RowOrder::AsMapped;
         encoders->enqueueFrame(bytes.data(), pitch, 3, 20, PassKind::Depth, order);
         for (int i = 0; i < 3; ++i) {
-            const int row = order == RowOrder::reversed ? 2 - i : i;
+            const int row = order == RowOrder::Reversed ? 2 - i : i;
             expected.append(reinterpret_cast<const char*>(bytes.data()) + row * pitch, 20);
         }
     }

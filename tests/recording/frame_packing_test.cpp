@@ -35,7 +35,7 @@ std::vector<std::uint8_t> mappingOf(const Shape& s) {
 // What frame row r, byte c must hold, one byte at a time.
 std::uint8_t expectedByte(const Shape& s, const std::vector<std::uint8_t>& mapping, RowOrder order,
                           std::size_t r, std::size_t c) {
-    const std::size_t source = order == RowOrder::reversed ? s.height - 1 - r : r;
+    const std::size_t source = order == RowOrder::Reversed ? s.height - 1 - r : r;
     if (source >= s.mappedRows || c >= s.mappedRowBytes || c >= s.pitch)
         return 0;
     return mapping[source * s.pitch + c];
@@ -68,7 +68,7 @@ TEST(FramePacking, EveryShapeGivesTheBytesOfAPlainCopy) {
         const auto mapping = mappingOf(s);
         const MappedPicture picture{mapping.data(), s.pitch, s.mappedRows, s.mappedRowBytes};
         const std::size_t frameSize = s.width * 4 * s.height;
-        for (const RowOrder order : {RowOrder::asMapped, RowOrder::reversed}) {
+        for (const RowOrder order : {RowOrder::AsMapped, RowOrder::Reversed}) {
             // Starting one byte in puts the first row off alignment too; the
             // guard bytes after the frame must stay as they are.
             std::vector<std::uint8_t> target(frameSize + 1 + 64, 0xA5);
@@ -93,9 +93,9 @@ TEST(FramePacking, LargeFramesComeOutWholeRoundAfterRound) {
         ASSERT_EQ(frame.size, frameSize);
         // Stale bytes from the previous round must all be overwritten.
         packFrame(frame.data.get(), s.width * 4, s.height, picture,
-                  round % 2 ? RowOrder::reversed : RowOrder::asMapped);
+                  round % 2 ? RowOrder::Reversed : RowOrder::AsMapped);
         expectPacked(frame.data.get(), s, mapping,
-                     round % 2 ? RowOrder::reversed : RowOrder::asMapped);
+                     round % 2 ? RowOrder::Reversed : RowOrder::AsMapped);
     }
 }
 

@@ -1,5 +1,5 @@
 // Reading hashes, colours and file names typed into the console.
-#include "idpass/command_words.h"
+#include "formats/command_words.h"
 
 #include <limits>
 
