@@ -3,7 +3,6 @@
 // stand-in host beside the stand-in ReShade, frames presented through the
 // stand-in effect runtime, the console used as a person would.
 
-#include "core/kivren.h"
 #include "plugin_library.h"
 #include "reshade_module.h"
 #include "scratch_folder.h"
@@ -45,17 +44,6 @@ protected:
     }
 
     std::filesystem::path out() const { return scratch.path() / "out"; }
-    // The encoders' limits of the plugin inside the library, shortened
-    // before a recording starts.
-    template <typename Change> void changeEncoderLimits(Change change) {
-        Kivren& plugin = *reinterpret_cast<Kivren*>(host->plugin().get());
-        EncoderLimits limits = plugin.session().encoders().limits();
-        change(limits);
-        plugin.session().setEncoderLimits(limits);
-    }
-    EncoderLimits encoderLimits() {
-        return reinterpret_cast<Kivren*>(host->plugin().get())->session().encoders().limits();
-    }
     std::string file(const std::string& suffix, const std::string& take = "video") const {
         return (out() / (take + suffix)).string();
     }
