@@ -14,10 +14,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <memory>
 #include <regex>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
