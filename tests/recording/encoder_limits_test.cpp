@@ -4,32 +4,18 @@
 // events would, the stand-in encoder in place of FFmpeg.
 #include "core/plugin_settings.h"
 #include "idpass/id_pass.h"
-#include "plugin_library.h"
 #include "recording/recording_session.h"
-#include "reshade_module.h"
-#include "scratch_folder.h"
+#include "recording_fixture.h"
 #include "sdk_handles.h"
 #include "sim_console.h"
-#include "sim_effect_runtime.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <chrono>
-#include <fstream>
-#include <memory>
-#include <regex>
-#include <string>
-#include <thread>
-#include <vector>
 
 namespace {
 
-class EncoderLimitsInSession : public testing::Test {
+class EncoderLimitsInSession : public RecordingOutput {
 protected:
     void SetUp() override {
         // The session logs into ReShade's log: the stand-in module is loaded first.
-        reshade.reset();
+        StandInReShade::instance().reset();
         std::filesystem::create_directories(out());
         console = std::make_shared<SimConsole>(scratch.path() / "cfg");
         cvars = makeCVarManagerWrapper(console);
@@ -37,16 +23,10 @@ protected:
         set("kivren_path", out().string());
         set("kivren_ffmpeg_path", (executableFolder() / KIVREN_FAKE_ENCODER).string());
         set("kivren_fps", "200");
-        makeRuntime(32, 16);
+        createRuntime(reshade::api::format::b8g8r8a8_unorm, passTextures());
     }
     void TearDown() override { session.stopForUnload(); }
 
-    void makeRuntime(std::uint32_t width, std::uint32_t height) {
-        runtime =
-            std::make_unique<SimEffectRuntime>(width, height, reshade::api::format::b8g8r8a8_unorm);
-        for (const char* name : {"Kivren_Main", "Kivren_Depth", "Kivren_Normal"})
-            runtime->addEffectTexture("kivren2.fx", name);
-    }
     void set(const std::string& name, const std::string& value) {
         console->getCvar(name)->setValue(value);
     }
@@ -56,14 +36,12 @@ protected:
         session.setEncoderLimits(limits);
     }
 
-    // The effect's textures and the back buffer drawn, then events 76 and 77.
+    // The pictures drawn, then ReShade's events 76 and 77 as the plugin passes them on.
     void present(std::uint32_t frame) {
-        const std::uint32_t w = runtime->width();
-        const std::uint32_t h = runtime->height();
-        const char* textures[] = {"Kivren_Main", "Kivren_Depth", "Kivren_Normal"};
+        const std::vector<std::string> textures = passTextures();
         for (std::uint32_t pass = 0; pass < 3; ++pass)
-            runtime->drawEffectTexture(textures[pass], simTestPicture(w, h, frame, pass));
-        runtime->drawBackBuffer(simTestPicture(w, h, frame, 3));
+            runtime->drawEffectTexture(textures[pass], simTestPicture(width, height, frame, pass));
+        runtime->drawBackBuffer(simTestPicture(width, height, frame, 3));
         session.captureCustomPass(runtime.get(), runtime->backBufferView());
         session.processFrame(runtime.get(), runtime->backBufferView());
     }
@@ -74,31 +52,15 @@ protected:
             std::this_thread::sleep_for(std::chrono::microseconds(1'000'000 / 200 + 500));
         }
     }
-
-    std::filesystem::path out() const { return scratch.path() / "out"; }
-    std::string file(const std::string& suffix) const {
-        return (out() / ("video" + suffix)).string();
-    }
-    std::size_t frameBytes() const { return std::size_t{runtime->width()} * runtime->height() * 4; }
-    std::vector<std::string> logAt(char level) const {
-        std::vector<std::string> lines;
-        for (const std::string& line : reshade.logLines())
-            if (line.size() > 2 && line[0] == level)
-                lines.push_back(line.substr(2));
-        return lines;
-    }
     static double secondsSince(std::chrono::steady_clock::time_point start) {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
 
-    StandInReShade& reshade = StandInReShade::instance();
-    ScratchFolder scratch;
     std::shared_ptr<SimConsole> console;
     std::shared_ptr<CVarManagerWrapper> cvars;
     PluginSettings settings;
     IdPass idPass;
     RecordingSession session{settings, idPass};
-    std::unique_ptr<SimEffectRuntime> runtime;
 };
 
 } // namespace
@@ -107,7 +69,9 @@ protected:
 // for it at most the stall limit, then that pass is dropped and the others
 // go on; the stop does not wait for it either.
 TEST_F(EncoderLimitsInSession, AnEncoderThatStopsReadingIsDroppedAndNothingWaitsForIt) {
-    makeRuntime(256, 256);
+    width = 256;
+    height = 256;
+    createRuntime(reshade::api::format::b8g8r8a8_unorm, passTextures());
     set("kivren_normal", "1");
     std::ofstream(file(" - depth.mov") + ".fake")
         << "hang_after=" << 2 * frameBytes() << "\nstderr=[mov @ 0x1] Error: the disk is gone\n";
@@ -145,9 +109,7 @@ TEST_F(EncoderLimitsInSession, AnEncoderThatStopsReadingIsDroppedAndNothingWaits
     EXPECT_EQ(readFile(file(" - normal.mov")).size(), 30 * frameBytes());
     const std::string data = readFile(file(".txt"));
     EXPECT_EQ(std::count(data.begin(), data.end(), '|'), 30);
-    const auto statistics = logAt('4');
-    ASSERT_EQ(statistics.size(), 1u);
-    EXPECT_EQ(statistics[0].rfind("[Kivren] 30 frames  ", 0), 0u) << statistics[0];
+    EXPECT_EQ(count(logAt('4'), statistics), 1u);
 }
 
 // A child that keeps its input's end but never exits is ended after doing
