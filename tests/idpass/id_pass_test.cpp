@@ -57,6 +57,7 @@ protected:
 } // namespace
 
 TEST_F(IdPassOnDevice, NothingIsCompiledBeforeTheDeviceIsTakenAndEverythingWaitingIsThen) {
+    EXPECT_EQ(idPass.highlightColour(), (IdColour{1.0f, 0.0f, 1.0f}));
     const IdColour chosen{0.25f, 0.5f, 0.75f};
     idPass.setColour(0x1a2b, chosen); // coloured, not listed
     idPass.addMesh(workedHash);
