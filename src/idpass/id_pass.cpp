@@ -152,12 +152,20 @@ std::vector<MeshHash> IdPass::listedMeshes() const {
 }
 
 void IdPass::releaseGraphicsObjects() {
+    std::lock_guard highlightLock(highlightMutex_);
+    highlightReady_.store(false, std::memory_order_release);
     if (highlightShader_)
         highlightShader_->Release();
+    highlightShader_ = nullptr;
+    // deviceTaken_ stays set: the device is not taken again, and without it
+    // nothing is compiled any more.
     if (device_)
         device_->Release();
+    device_ = nullptr;
+    std::lock_guard meshLock(meshMutex_);
     for (auto& [hash, shader] : shaders_) {
         if (shader)
             shader->Release();
+        shader = nullptr;
     }
 }

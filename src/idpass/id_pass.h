@@ -46,8 +46,8 @@ public:
         std::lock_guard lock(highlightMutex_);
         return highlightColour_;
     }
-    // At unload, after the last draw: every graphics object is released once.
-    // The members keep their values.
+    // At unload, after the last draw: every graphics object is released once,
+    // however often this runs; the meshes and colours stay listed.
     void releaseGraphicsObjects();
 
     // Copies for those who check the state from outside.

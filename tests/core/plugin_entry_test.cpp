@@ -1,6 +1,7 @@
 // What the host and ReShade see of the library before any plugin code runs:
 // the exported record, the exported functions, and the registration with
 // ReShade when the library is mapped and unmapped.
+#include "core/kivren.h"
 #include "loaded_plugin.h"
 
 #include <cstdint>

@@ -44,6 +44,9 @@ TEST_F(SettingsInConsole, BoundValuesAndPublishedTextsFollowTheVariables) {
     EXPECT_EQ(settings.boundText(TextSetting::Name), "clip");
     EXPECT_EQ(settings.text(TextSetting::Name), "clip");
     EXPECT_EQ(*settings.shownText(TextSetting::Name), "clip");
+    console->run("kivren_fps 0; kivren_normal 1");
+    EXPECT_EQ(settings.fps(), 1) << "clamped to the variable's minimum";
+    EXPECT_TRUE(settings.isOn(Switch::Normal));
 }
 
 TEST_F(SettingsInConsole, TheFileKeepsTheLastSavableValueAndSaysOnceAboutEachOther) {

@@ -90,105 +90,34 @@ TEST(DrawPath, DecisionTable) {
         }
         EXPECT_EQ(rig.plugin.debugModels().seen().contains(row.key), row.remembered);
         EXPECT_EQ(rig.plugin.debugModels().seen().size(), row.remembered ? 1u : 0u);
-        // The device is taken by the first draw of a replay only.
+        // The device is taken by the first draw of a replay only; later
+        // draws compile nothing.
         EXPECT_EQ(rig.plugin.idPass().device(), (row.state & Replay) ? rig.device : nullptr);
+        const std::size_t created = static_cast<SimDevice*>(rig.device)->pixelShadersCreated();
+        rig.draw(row.key);
+        EXPECT_EQ(static_cast<SimDevice*>(rig.device)->pixelShadersCreated(), created);
     }
 }
 
-TEST(DrawPath, FirstReplayDrawTakesTheDeviceAndCompilesWhatWaits) {
+// The highlight gates both features, on every draw: without it nothing is
+// remembered or coloured, and a highlight made later works at once.
+TEST(DrawPath, NoHighlightNoFeatureUntilOneIsMade) {
     PluginRig rig;
-    // Before any draw: colours are kept, nothing is compiled.
-    rig.plugin.idPass().setColour(0x1a2b, {0.25f, 0.5f, 0.75f});
-    rig.plugin.addMeshHash("4dc13974d71cc7a7");
-    rig.plugin.idPass().setHighlightColour({0.0f, 1.0f, 0.0f});
-    EXPECT_EQ(rig.plugin.idPass().highlightColour(), (IdColour{0.0f, 1.0f, 0.0f}));
-    EXPECT_EQ(rig.plugin.idPass().highlightShader(), nullptr);
-    EXPECT_TRUE(rig.plugin.idPass().shaders().empty());
-
-    rig.plugin.setInReplay(true);
-    rig.draw(workedKey);
-    EXPECT_EQ(rig.plugin.idPass().device(), rig.device);
-    // The first highlight is (1, 0, 1) whatever colour was asked for before.
-    EXPECT_EQ(simShaderBytecode(rig.plugin.idPass().highlightShader()),
-              flatBytecode(1.0f, 0.0f, 1.0f));
-    EXPECT_EQ(simShaderBytecode(rig.plugin.idPass().shaders().at(0x1a2b)),
-              flatBytecode(0.25f, 0.5f, 0.75f));
-    const IdColour worked = autoColour(workedHash);
-    EXPECT_EQ(simShaderBytecode(rig.plugin.idPass().shaders().at(workedHash)),
-              flatBytecode(worked.r, worked.g, worked.b));
-    // Neither feature was on: the draw itself was left alone.
-    EXPECT_EQ(rig.bound(), nullptr);
-
-    // Later draws compile nothing; later changes compile at once.
-    auto* device = static_cast<SimDevice*>(rig.device);
-    const std::size_t created = device->pixelShadersCreated();
-    rig.draw(workedKey);
-    EXPECT_EQ(device->pixelShadersCreated(), created);
-    rig.plugin.idPass().setHighlightColour({0.0f, 1.0f, 0.0f});
-    EXPECT_EQ(simShaderBytecode(rig.plugin.idPass().highlightShader()),
-              flatBytecode(0.0f, 1.0f, 0.0f));
-    rig.plugin.addMeshHash("77");
-    EXPECT_NE(rig.plugin.idPass().shaders().at(0x77), nullptr);
-}
-
-TEST(DrawPath, FailedCompilesLeaveShadersEmpty) {
-    PluginRig rig;
-    auto* device = static_cast<SimDevice*>(rig.device);
-    device->failPixelShaders(E_OUTOFMEMORY);
+    static_cast<SimDevice*>(rig.device)->failPixelShaders(E_OUTOFMEMORY);
     rig.plugin.settings().setSwitch(Switch::DebugModels, true);
     rig.plugin.settings().setSwitch(Switch::CustomPassPreview, true);
     rig.plugin.debugModels().select(workedKey);
     rig.plugin.addMeshHash("4dc13974d71cc7a7");
     rig.plugin.setInReplay(true);
-
-    // Without a highlight neither feature works: nothing is remembered.
     rig.draw(workedKey);
-    EXPECT_EQ(rig.plugin.idPass().highlightShader(), nullptr);
+    EXPECT_EQ(rig.bound(), nullptr);
     EXPECT_TRUE(rig.plugin.debugModels().seen().empty());
-    EXPECT_EQ(rig.plugin.idPass().shaders().at(workedHash), nullptr);
 
-    // A later highlight revives both; the empty ID entry stays empty until
-    // its colour is set again.
-    device->failPixelShaders(S_OK);
+    static_cast<SimDevice*>(rig.device)->failPixelShaders(S_OK);
     rig.plugin.idPass().setHighlightColour({1.0f, 1.0f, 0.0f});
     rig.draw(workedKey);
     EXPECT_EQ(rig.bound(), rig.plugin.idPass().highlightShader());
     EXPECT_TRUE(rig.plugin.debugModels().seen().contains(workedKey));
-    rig.plugin.idPass().setColour(workedHash, {0.0f, 0.0f, 1.0f});
-    rig.draw(workedKey);
-    EXPECT_EQ(rig.bound(), rig.plugin.idPass().shaders().at(workedHash));
-}
-
-TEST(DrawPath, IdPassOperations) {
-    PluginRig rig;
-    rig.plugin.setInReplay(true);
-    rig.draw(workedKey);
-
-    // Adding a coloured mesh again changes neither its colour nor its shader.
-    rig.plugin.idPass().setColour(workedHash, {0.1f, 0.2f, 0.3f});
-    rig.plugin.addMeshHash("4DC13974D71CC7A7");
-    ID3D11PixelShader* shader = rig.plugin.idPass().shaders().at(workedHash);
-    rig.plugin.addMeshHash("0x4dc13974d71cc7a7");
-    EXPECT_EQ(rig.plugin.idPass().colours().at(workedHash), (IdColour{0.1f, 0.2f, 0.3f}));
-    EXPECT_EQ(rig.plugin.idPass().shaders().at(workedHash), shader);
-    EXPECT_EQ(rig.plugin.idPass().meshes().size(), 1u);
-
-    // The settings page's copy lists each coloured mesh once.
-    rig.plugin.idPass().setColour(0x99, {1.0f, 1.0f, 1.0f});
-    const auto entries = rig.plugin.idPass().entries();
-    ASSERT_EQ(entries.size(), 2u);
-    for (const IdPassEntry& e : entries) {
-        EXPECT_EQ((IdColour{e.r, e.g, e.b}), rig.plugin.idPass().colours().at(e.hash));
-    }
-
-    // Clearing releases every shader; adding again gives the automatic colour.
-    const std::size_t before = simd3d::liveObjects();
-    rig.plugin.idPass().clear();
-    EXPECT_EQ(simd3d::liveObjects(), before - 2);
-    EXPECT_TRUE(rig.plugin.idPass().meshes().empty() && rig.plugin.idPass().colours().empty() &&
-                rig.plugin.idPass().shaders().empty());
-    rig.plugin.addMeshHash("4dc13974d71cc7a7");
-    EXPECT_EQ(rig.plugin.idPass().colours().at(workedHash), autoColour(workedHash));
 }
 
 // The interception calls DrawIndexed through slot 12 of the context's method

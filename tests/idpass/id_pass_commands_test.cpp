@@ -46,7 +46,7 @@ std::string hex(MeshHash hash) {
 
 } // namespace
 
-TEST_F(Commands, SteppingWrapsAroundTheRememberedMeshes) {
+TEST_F(Commands, SteppingSaysAndCopiesTheSelection) {
     // No mesh seen yet: one line, and the selection stays the all-zero key.
     for (const char* command : {"kivren_debug_models_next", "kivren_debug_models_prev"}) {
         const auto lines = run(command);
@@ -56,24 +56,20 @@ TEST_F(Commands, SteppingWrapsAroundTheRememberedMeshes) {
         EXPECT_EQ(rig.plugin.debugModels().selected(), MeshKey{});
     }
 
-    // One mesh: both directions select it, with the worked line.
+    // The worked line.
     rig.plugin.debugModels().remember(workedKey);
-    EXPECT_EQ(step("kivren_debug_models_prev"), "4dc13974d71cc7a7");
     EXPECT_EQ(step("kivren_debug_models_next"), "4dc13974d71cc7a7");
 
-    // Many meshes: next walks the set's order and wraps; prev walks it back.
-    for (std::uint32_t stride = 4; stride <= 40; stride += 4)
+    // Each command steps its own way; the walk itself is DebugModels'.
+    for (std::uint32_t stride = 4; stride <= 12; stride += 4)
         rig.plugin.debugModels().remember({stride, 1024, 512, 256});
     std::vector<std::string> order;
     for (const MeshKey& key : rig.plugin.debugModels().seen())
         order.push_back(hex(hashMeshKey(key)));
     rig.plugin.debugModels().select(MeshKey{}); // not among them: next goes to the first
-    for (const std::string& expected : order)
-        EXPECT_EQ(step("kivren_debug_models_next"), expected);
-    EXPECT_EQ(step("kivren_debug_models_next"), order.front());
-    EXPECT_EQ(step("kivren_debug_models_prev"), order.back());
-    for (auto it = order.rbegin() + 1; it != order.rend(); ++it)
-        EXPECT_EQ(step("kivren_debug_models_prev"), *it);
+    EXPECT_EQ(step("kivren_debug_models_next"), order[0]);
+    EXPECT_EQ(step("kivren_debug_models_next"), order[1]);
+    EXPECT_EQ(step("kivren_debug_models_prev"), order[0]);
 }
 
 TEST_F(Commands, AddingMeshes) {
@@ -83,7 +79,6 @@ TEST_F(Commands, AddingMeshes) {
 
     EXPECT_TRUE(run("kivren_custom_pass_add 0x1A2B").empty());
     EXPECT_TRUE(rig.plugin.idPass().meshes().contains(0x1a2b));
-    EXPECT_EQ(rig.plugin.idPass().colours().at(0x1a2b), autoColour(0x1a2b));
 
     // Words that hold no usable hash add nothing and say why.
     for (const char* word : {"xyz", "12zz", "10000000000000000", "\"\""}) {

@@ -4,7 +4,6 @@
 // counted: a rig that goes without every object released exactly once fails.
 
 #include "core/kivren.h"
-#include "idpass/flat_shader.h"
 #include "scratch_folder.h"
 #include "sdk_handles.h"
 #include "sim_console.h"
@@ -75,19 +74,3 @@ struct PluginRig {
     ID3D11Device* device = nullptr;
     ID3D11DeviceContext* context = nullptr;
 };
-
-// What the compiler makes of the flat shader for (r, g, b): shaders of equal
-// colours have equal bytes, with the stand-in and the real compiler alike.
-inline std::vector<std::uint8_t> flatBytecode(float r, float g, float b) {
-    ID3D11Device* device = nullptr;
-    ID3D11DeviceContext* context = nullptr;
-    createSimDevice(&device, &context);
-    ID3D11PixelShader* shader = nullptr;
-    EXPECT_EQ(compileFlatShader(device, r, g, b, &shader), S_OK);
-    std::vector<std::uint8_t> bytes = simShaderBytecode(shader);
-    if (shader)
-        shader->Release();
-    context->Release();
-    device->Release();
-    return bytes;
-}

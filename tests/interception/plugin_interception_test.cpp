@@ -153,8 +153,7 @@ TEST_F(PluginInterception, SecondLoadInTheSameMappingLeavesTheDrawsAlone) {
     console().run(fmt::format("kivren_custom_pass_add {:x}", hashOf(sampleMeshes[0].sizes)));
     console().run("kivren_custom_pass_preview 1");
     game.drawFrame();
-    EXPECT_EQ(game.drawFrame(), gameFrame());
-    EXPECT_FALSE(plugin().idPass().deviceTaken()) << "no draw reached the plugin";
+    EXPECT_EQ(game.drawFrame(), gameFrame()) << "no draw reached the plugin";
     host->unloadPlugin();
 
     // A fresh mapping starts a fresh engine: the interception is back.

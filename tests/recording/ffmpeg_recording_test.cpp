@@ -191,7 +191,6 @@ TEST_F(FfmpegRecording, StalledFfmpegLosesOnlyItsOwnPass) {
     height = 512;
     makeRuntime(reshade::api::format::b8g8r8a8_unorm);
     set("kivren_normal", "1");
-    changeEncoderLimits([&](EncoderLimits& l) { l.queueBudget = 4 * frameBytes(); });
     run("kivren_start");
     presentPaced(0, 3);
     const pid_t depth = childEncoding("video - depth.mov");

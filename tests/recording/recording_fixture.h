@@ -1,9 +1,7 @@
 #pragma once
-// A whole recording as the game makes one: the built plugin loaded by the
-// stand-in host beside the stand-in ReShade, frames presented through the
-// stand-in effect runtime, the console used as a person would.
+// Recordings in the stand-in effect runtime, with the stand-in encoder in
+// place of FFmpeg.
 
-#include "core/kivren.h"
 #include "plugin_library.h"
 #include "reshade_module.h"
 #include "scratch_folder.h"
@@ -22,76 +20,24 @@
 #include <thread>
 #include <vector>
 
-class RecordingFixture : public testing::Test {
+// What every recording test reads, whoever runs the session: the take's
+// files, ReShade's log, the pictures the stand-in runtime was given.
+class RecordingOutput : public testing::Test {
 protected:
     std::uint32_t width = 32;
     std::uint32_t height = 16;
 
-    void SetUp() override {
-        StandInReShade::instance().reset();
-        host = std::make_unique<SimHost>(scratch.path() / "host");
-        std::string error;
-        ASSERT_TRUE(host->loadPlugin(SimHost::builtPlugin(), &error)) << error;
-        std::filesystem::create_directory(out());
-        makeRuntime(reshade::api::format::b8g8r8a8_unorm);
-        set("kivren_path", out().string());
-        set("kivren_ffmpeg_path", (executableFolder() / KIVREN_FAKE_ENCODER).string());
-        set("kivren_fps", "200");
-        host->game().setState(SimFrameDriver::replayAt(0, 2));
-    }
-    void TearDown() override {
-        if (host)
-            host->unloadPlugin();
-    }
-
     std::filesystem::path out() const { return scratch.path() / "out"; }
-    // The encoders' limits of the plugin inside the library, shortened
-    // before a recording starts.
-    template <typename Change> void changeEncoderLimits(Change change) {
-        Kivren& plugin = *reinterpret_cast<Kivren*>(host->plugin().get());
-        EncoderLimits limits = plugin.session().encoders().limits();
-        change(limits);
-        plugin.session().setEncoderLimits(limits);
-    }
-    EncoderLimits encoderLimits() {
-        return reinterpret_cast<Kivren*>(host->plugin().get())->session().encoders().limits();
-    }
     std::string file(const std::string& suffix, const std::string& take = "video") const {
         return (out() / (take + suffix)).string();
     }
-
-    void makeRuntime(reshade::api::format format,
-                     std::vector<std::string> textures = {"Kivren_Main", "Kivren_Depth",
-                                                          "Kivren_Normal"}) {
+    void createRuntime(reshade::api::format format, const std::vector<std::string>& textures) {
         runtime = std::make_unique<SimEffectRuntime>(width, height, format);
         for (const std::string& name : textures)
             runtime->addEffectTexture("kivren2.fx", name);
-        driver = std::make_unique<SimFrameDriver>(*host, *runtime);
     }
-
-    void set(const std::string& name, const std::string& value) {
-        host->console().getCvar(name)->setValue(value);
-    }
-    void run(const std::string& line) { host->console().run(line); }
-
-    // Frames first..first+count-1, each presented once the interval of
-    // kivren_fps has passed, so that every one is processed.
-    void presentPaced(std::uint32_t first, std::uint32_t count) {
-        const auto interval =
-            std::chrono::microseconds(1'000'000 / fps()) + std::chrono::microseconds(500);
-        for (std::uint32_t i = first; i < first + count; ++i) {
-            driver->present(i);
-            std::this_thread::sleep_for(interval);
-        }
-    }
-    int fps() const { return std::stoi(host->console().value("kivren_fps")); }
-
-    // Starts, presents count paced frames, stops (at the frame after them).
-    void record(std::uint32_t count) {
-        run("kivren_start");
-        presentPaced(0, count);
-        run("kivren_stop");
-        driver->present(count);
+    static std::vector<std::string> passTextures() {
+        return {"Kivren_Main", "Kivren_Depth", "Kivren_Normal"};
     }
 
     std::size_t frameBytes() const { return std::size_t{width} * height * 4; }
@@ -125,7 +71,62 @@ protected:
     static constexpr const char* statistics = R"(\[Kivren\] (\d+) frames  (\d+)ms  \(~(\d+) fps\))";
 
     ScratchFolder scratch;
-    std::unique_ptr<SimHost> host;
     std::unique_ptr<SimEffectRuntime> runtime;
+};
+
+// A whole recording as the game makes one: the built plugin loaded by the
+// stand-in host beside the stand-in ReShade, frames presented through the
+// stand-in effect runtime, the console used as a person would.
+class RecordingFixture : public RecordingOutput {
+protected:
+    void SetUp() override {
+        StandInReShade::instance().reset();
+        host = std::make_unique<SimHost>(scratch.path() / "host");
+        std::string error;
+        ASSERT_TRUE(host->loadPlugin(SimHost::builtPlugin(), &error)) << error;
+        std::filesystem::create_directory(out());
+        makeRuntime(reshade::api::format::b8g8r8a8_unorm);
+        set("kivren_path", out().string());
+        set("kivren_ffmpeg_path", (executableFolder() / KIVREN_FAKE_ENCODER).string());
+        set("kivren_fps", "200");
+        host->game().setState(SimFrameDriver::replayAt(0, 2));
+    }
+    void TearDown() override {
+        if (host)
+            host->unloadPlugin();
+    }
+
+    void makeRuntime(reshade::api::format format,
+                     const std::vector<std::string>& textures = passTextures()) {
+        createRuntime(format, textures);
+        driver = std::make_unique<SimFrameDriver>(*host, *runtime);
+    }
+
+    void set(const std::string& name, const std::string& value) {
+        host->console().getCvar(name)->setValue(value);
+    }
+    void run(const std::string& line) { host->console().run(line); }
+
+    // Frames first..first+count-1, each presented once the interval of
+    // kivren_fps has passed, so that every one is processed.
+    void presentPaced(std::uint32_t first, std::uint32_t count) {
+        const auto interval =
+            std::chrono::microseconds(1'000'000 / fps()) + std::chrono::microseconds(500);
+        for (std::uint32_t i = first; i < first + count; ++i) {
+            driver->present(i);
+            std::this_thread::sleep_for(interval);
+        }
+    }
+    int fps() const { return std::stoi(host->console().value("kivren_fps")); }
+
+    // Starts, presents count paced frames, stops (at the frame after them).
+    void record(std::uint32_t count) {
+        run("kivren_start");
+        presentPaced(0, count);
+        run("kivren_stop");
+        driver->present(count);
+    }
+
+    std::unique_ptr<SimHost> host;
     std::unique_ptr<SimFrameDriver> driver;
 };

@@ -1,9 +1,10 @@
 #pragma once
 // A test that loads the built plugin into the stand-in host beside the
-// stand-in ReShade, as the game process would. Link kivren_sim_host and
-// kivren_headers (never kivren_core: the plugin's code lives in the library).
+// stand-in ReShade, as the game process would, and observes what the hosts
+// observe: the console, ReShade's log, the files written, the page as drawn.
+// Link kivren_sim_host (never kivren_core: the plugin's code lives in the
+// library).
 
-#include "core/kivren.h"
 #include "reshade_module.h"
 #include "scratch_folder.h"
 #include "sim_host.h"
@@ -28,10 +29,6 @@ protected:
         std::string error;
         ASSERT_TRUE(host->loadPlugin(SimHost::builtPlugin(), &error)) << error;
     }
-
-    // The plugin object inside the library, whose parts are read through
-    // their inline accessors (the test links none of the plugin's code).
-    Kivren& plugin() { return *reinterpret_cast<Kivren*>(host->plugin().get()); }
 
     SimConsole& console() { return host->console(); }
 

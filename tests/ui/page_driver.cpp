@@ -1,5 +1,7 @@
 #include "page_driver.h"
 
+#include <algorithm>
+
 namespace {
 // The sweep's grid: fine enough to land on every widget of the page.
 constexpr float rowStep = 3.0f;
@@ -153,6 +155,31 @@ ImGuiID PageDriver::hoveredAt(ImVec2 position) {
     moveMouse(position);
     frame();
     return menu_.context()->HoveredId;
+}
+
+ImU32 PageDriver::colourAt(ImVec2 p) const {
+    const ImDrawList& list = *menu_.window()->DrawList;
+    // Which side of the edge a to b the point lies on.
+    auto side = [&p](ImVec2 a, ImVec2 b) {
+        return (b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x);
+    };
+    ImU32 colour = 0;
+    // Without a renderer that takes vertex offsets, indices count from the list's start.
+    for (int i = 0; i + 2 < list.IdxBuffer.Size; i += 3) {
+        const ImVec2 a = list.VtxBuffer[list.IdxBuffer[i]].pos;
+        const ImVec2 b = list.VtxBuffer[list.IdxBuffer[i + 1]].pos;
+        const ImVec2 c = list.VtxBuffer[list.IdxBuffer[i + 2]].pos;
+        // Borders and anti-aliased fringes are a pixel thin: they colour no area.
+        if (std::max({a.x, b.x, c.x}) - std::min({a.x, b.x, c.x}) < 2.0f ||
+            std::max({a.y, b.y, c.y}) - std::min({a.y, b.y, c.y}) < 2.0f)
+            continue;
+        const float ab = side(a, b);
+        const float bc = side(b, c);
+        const float ca = side(c, a);
+        if ((ab >= 0 && bc >= 0 && ca >= 0) || (ab <= 0 && bc <= 0 && ca <= 0))
+            colour = list.VtxBuffer[list.IdxBuffer[i]].col;
+    }
+    return colour;
 }
 
 ImGuiWindow* PageDriver::popupWindow() {

@@ -47,6 +47,9 @@ public:
     ImGuiWindow* popupWindow();
     // The widget under the mouse at a point, or 0.
     ImGuiID hoveredAt(ImVec2 position);
+    // The colour of the last triangle drawn over a point of the page in the
+    // last frame (what a person sees there), or 0 where nothing is drawn.
+    ImU32 colourAt(ImVec2 position) const;
     // The text of the active text field (what ImGui edits, not the bound value).
     std::string activeFieldText() const;
 
