@@ -62,7 +62,7 @@ void Kivren::onUnload() {
         session_.stopForUnload();
         // From here on no draw reaches the plugin.
         removeInterception();
-        // The parts keep their values: their destructors release nothing again.
+        // The meshes and colours stay listed; the graphics objects go, once.
         idPass_.releaseGraphicsObjects();
     });
 }

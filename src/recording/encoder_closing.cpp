@@ -24,6 +24,16 @@ std::string describeExit(const ChildExit& exit) {
                           : fmt::format("encoder exit status {}", exit.status);
 }
 
+// "a write failed with error 232: The pipe is being closed, ", or nothing
+// when every write went through.
+std::string describeWriteFailure(const EncoderProcess& encoder) {
+    if (!encoder.writeFailed && encoder.writeError == 0)
+        return {};
+    if (encoder.writeError == 0)
+        return "a write failed, ";
+    return fmt::format("a write failed with {}, ", systemErrorText(encoder.writeError));
+}
+
 // " FFmpeg: <its last error line>", or nothing when it gave none.
 std::string encoderReason(const EncoderProcess& encoder) {
     const std::string line = encoder.errors ? encoder.errors->lastErrorLine() : std::string();
@@ -202,9 +212,9 @@ void EncoderSet::endEncoders() {
             // index: its own error line is the only sign.
             logToReShade(logFailure,
                          fmt::format("[Kivren] {} pass incomplete: {} of {} frames written, "
-                                     "write error {}, {}.{}{}",
+                                     "{}{}.{}{}",
                                      passName(pass), encoder.framesWritten, encoder.framesDue,
-                                     encoder.writeError, describeExit(end.exit),
+                                     describeWriteFailure(encoder), describeExit(end.exit),
                                      removal.empty() ? std::string()
                                                      : fmt::format(" {}.", capitalised(removal)),
                                      reason));

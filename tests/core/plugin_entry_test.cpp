@@ -1,11 +1,14 @@
 // What the host and ReShade see of the library before any plugin code runs:
 // the exported record, the exported functions, and the registration with
 // ReShade when the library is mapped and unmapped.
-#include "core/kivren.h"
 #include "loaded_plugin.h"
 
 #include <cstdint>
 #include <cstring>
+#include <string>
+
+#include "bakkesmod/plugin/PluginSettingsWindow.h"
+#include "bakkesmod/plugin/bakkesmodplugin.h"
 
 namespace {
 
@@ -86,23 +89,23 @@ TEST_F(PluginEntry, OneObjectHoweverOftenTheHostAsks) {
     auto getPlugin = reinterpret_cast<std::uintptr_t (*)()>(host->library()->symbol("getPlugin"));
     auto deleteMe = reinterpret_cast<void (*)()>(host->library()->symbol("deleteMe"));
 
-    auto* owner = reinterpret_cast<std::shared_ptr<Kivren>*>(getPlugin());
+    // What the host's loader receives: its own share of the plugin.
+    using Share = std::shared_ptr<BakkesMod::Plugin::BakkesModPlugin>;
+    auto* owner = reinterpret_cast<Share*>(getPlugin());
     ASSERT_TRUE(*owner);
-    Kivren* first = owner->get();
+    auto* first = owner->get();
     EXPECT_EQ(getPlugin(), reinterpret_cast<std::uintptr_t>(owner));
     EXPECT_EQ(owner->get(), first);
     EXPECT_EQ(owner->use_count(), 1);
 
-    // No encoder handle that teardown could close by mistake.
-    for (int pass = 0; pass < passCount; ++pass)
-        EXPECT_FALSE(first->session().encoders().hasEncoder(static_cast<PassKind>(pass)));
-
-    std::shared_ptr<Kivren> hostShare = *owner;
+    Share hostShare = *owner;
     deleteMe();
     EXPECT_FALSE(*owner);
     deleteMe(); // nothing left to give up
     EXPECT_FALSE(*owner);
-    // The host's share keeps the object until it lets go.
+    // The host's share keeps the object until it lets go: it still answers.
     EXPECT_EQ(hostShare.use_count(), 1);
-    EXPECT_TRUE(hostShare->effectsOn());
+    auto* page = dynamic_cast<BakkesMod::Plugin::PluginSettingsWindow*>(hostShare.get());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->GetPluginName(), "Kivren 2.0");
 }
