@@ -2,6 +2,7 @@
 // device: when shaders are compiled and on which device, what each colour
 // change costs, what is bound for a mesh, and that every graphics object the
 // ID pass took is released exactly once.
+#include "counted_device.h"
 #include "formats/mesh_identity.h"
 #include "idpass/debug_models.h"
 #include "idpass/flat_shader.h"
@@ -17,17 +18,9 @@ namespace {
 
 constexpr MeshHash workedHash = 0x4dc13974d71cc7a7;
 
-class IdPassOnDevice : public testing::Test {
+class IdPassOnDevice : public testing::Test, public CountedDevice {
 protected:
-    IdPassOnDevice() { createSimDevice(&device, &context); }
-    ~IdPassOnDevice() override {
-        idPass.releaseGraphicsObjects();
-        context->Release();
-        device->Release();
-        EXPECT_EQ(simd3d::liveObjects(), liveBefore) << "a graphics object was not released";
-        EXPECT_EQ(simd3d::misuseCount(), 0u) << simd3d::firstMisuse();
-        simd3d::clearMisuses();
-    }
+    ~IdPassOnDevice() override { idPass.releaseGraphicsObjects(); }
 
     SimDevice& sim() { return *static_cast<SimDevice*>(device); }
     ID3D11PixelShader* bound() const {
@@ -49,9 +42,6 @@ protected:
         return bytes;
     }
 
-    std::size_t liveBefore = simd3d::liveObjects();
-    ID3D11Device* device = nullptr;
-    ID3D11DeviceContext* context = nullptr;
     IdPass idPass;
 };
 

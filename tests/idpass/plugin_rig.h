@@ -4,6 +4,7 @@
 // counted: a rig that goes without every object released exactly once fails.
 
 #include "core/kivren.h"
+#include "counted_device.h"
 #include "scratch_folder.h"
 #include "sdk_handles.h"
 #include "sim_console.h"
@@ -19,24 +20,16 @@
 inline constexpr MeshKey workedKey{32, 65536, 12288, 4096};
 inline constexpr MeshHash workedHash = 0x4dc13974d71cc7a7;
 
-struct PluginRig {
+struct PluginRig : CountedDevice {
     PluginRig() {
         std::filesystem::create_directories(scratch.path() / "bakkesmod" / "cfg");
         console = std::make_shared<SimConsole>(scratch.path() / "bakkesmod" / "cfg");
         game = std::make_shared<SimGame>(scratch.path() / "data", scratch.path() / "bakkesmod");
         plugin.cvarManager = makeCVarManagerWrapper(console);
         plugin.gameWrapper = makeGameWrapper(game);
-        createSimDevice(&device, &context);
     }
 
-    ~PluginRig() {
-        plugin.onUnload();
-        context->Release();
-        device->Release();
-        EXPECT_EQ(simd3d::liveObjects(), liveBefore) << "a graphics object was not released";
-        EXPECT_EQ(simd3d::misuseCount(), 0u) << simd3d::firstMisuse();
-        simd3d::clearMisuses();
-    }
+    ~PluginRig() { plugin.onUnload(); }
 
     // Binds buffers of the key's sizes (none for a size of 0) as a game would.
     void bind(const MeshKey& key) {
@@ -66,11 +59,8 @@ struct PluginRig {
         return static_cast<SimDeviceContext*>(context)->boundPixelShader();
     }
 
-    std::size_t liveBefore = simd3d::liveObjects();
     ScratchFolder scratch;
     std::shared_ptr<SimConsole> console;
     std::shared_ptr<SimGame> game;
     Kivren plugin;
-    ID3D11Device* device = nullptr;
-    ID3D11DeviceContext* context = nullptr;
 };
