@@ -21,14 +21,7 @@ endif()
 
 set(KIVREN_IMGUI_DIR ${CMAKE_BINARY_DIR}/third_party/imgui-1.75-host)
 set(kivren_imgui_patch ${CMAKE_CURRENT_LIST_DIR}/PatchHostImGui.cmake)
-set(kivren_imgui_changed imgui.h imconfig.h imgui.cpp)
-set(kivren_imgui_copied
-    LICENSE.txt imgui_internal.h imgui_draw.cpp imgui_widgets.cpp
-    imstb_rectpack.h imstb_textedit.h imstb_truetype.h
-    examples/imgui_impl_glfw.h examples/imgui_impl_glfw.cpp
-    examples/imgui_impl_opengl3.h examples/imgui_impl_opengl3.cpp
-    examples/libs/gl3w/GL/gl3w.h examples/libs/gl3w/GL/gl3w.c
-    examples/libs/gl3w/GL/glcorearb.h)
+include(${CMAKE_CURRENT_LIST_DIR}/HostImGuiFiles.cmake)
 set(kivren_imgui_inputs)
 set(kivren_imgui_outputs)
 foreach(relative IN LISTS kivren_imgui_changed kivren_imgui_copied)
@@ -38,7 +31,8 @@ endforeach()
 add_custom_command(OUTPUT ${kivren_imgui_outputs}
     COMMAND ${CMAKE_COMMAND} -DSOURCE=${KIVREN_IMGUI_UPSTREAM} -DOUT_DIR=${KIVREN_IMGUI_DIR}
             -P ${kivren_imgui_patch}
-    DEPENDS ${kivren_imgui_inputs} ${kivren_imgui_patch} ${CMAKE_CURRENT_LIST_DIR}/../PatchCopy.cmake
+    DEPENDS ${kivren_imgui_inputs} ${kivren_imgui_patch} ${CMAKE_CURRENT_LIST_DIR}/HostImGuiFiles.cmake
+            ${CMAKE_CURRENT_LIST_DIR}/../PatchCopy.cmake
     COMMENT "Dear ImGui 1.75 with the host's changes"
     VERBATIM)
 # Everything that includes imgui.h waits for the copy through this target.

@@ -38,13 +38,8 @@ patch_replace("        if ((flags & ImGuiWindowFlags_ChildWindow) && (window->DC
 patch_write(${OUT_DIR}/imgui.cpp)
 
 # The rest as upstream has it.
-foreach(relative
-        LICENSE.txt imgui_internal.h imgui_draw.cpp imgui_widgets.cpp
-        imstb_rectpack.h imstb_textedit.h imstb_truetype.h
-        examples/imgui_impl_glfw.h examples/imgui_impl_glfw.cpp
-        examples/imgui_impl_opengl3.h examples/imgui_impl_opengl3.cpp
-        examples/libs/gl3w/GL/gl3w.h examples/libs/gl3w/GL/gl3w.c
-        examples/libs/gl3w/GL/glcorearb.h)
+include(${CMAKE_CURRENT_LIST_DIR}/HostImGuiFiles.cmake)
+foreach(relative IN LISTS kivren_imgui_copied)
     patch_begin(${SOURCE}/${relative} "${hint}")
     patch_write(${OUT_DIR}/${relative})
 endforeach()
