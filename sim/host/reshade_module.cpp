@@ -51,6 +51,16 @@ std::vector<std::string> StandInReShade::logLines() const {
     return lines;
 }
 
+std::vector<std::string> StandInReShade::logLinesAt(int level) const {
+    const std::string prefix = std::to_string(level) + " ";
+    std::vector<std::string> lines;
+    for (const std::string& line : logLines()) {
+        if (line.rfind(prefix, 0) == 0)
+            lines.push_back(line.substr(prefix.size()));
+    }
+    return lines;
+}
+
 int StandInReShade::firePresent(reshade::api::effect_runtime* runtime) {
     return fire_(75, runtime, nullptr, 0, 0);
 }

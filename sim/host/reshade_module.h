@@ -23,6 +23,8 @@ public:
     std::vector<std::string> journal() const;
     // The "log <level> <text>" entries only, as "<level> <text>".
     std::vector<std::string> logLines() const;
+    // The texts of the entries at one level (1 failures, 3 news, 4 details).
+    std::vector<std::string> logLinesAt(int level) const;
 
     int firePresent(reshade::api::effect_runtime* runtime);
     int fireBeginEffects(reshade::api::effect_runtime* runtime, reshade::api::command_list* list,

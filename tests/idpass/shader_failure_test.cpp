@@ -25,13 +25,7 @@ protected:
         device->Release();
     }
 
-    std::vector<std::string> failureLines() const {
-        std::vector<std::string> lines;
-        for (const std::string& line : reshade.logLines())
-            if (line.rfind("1 ", 0) == 0)
-                lines.push_back(line);
-        return lines;
-    }
+    std::vector<std::string> failureLines() const { return reshade.logLinesAt(1); }
 
     StandInReShade& reshade = StandInReShade::instance();
     ID3D11Device* device = nullptr;
@@ -45,9 +39,9 @@ TEST_F(ShaderFailure, TheDevicesRefusalIsLoggedWithItsHresult) {
     ID3D11PixelShader* shader = nullptr;
     EXPECT_EQ(compileFlatShader(device, 1.0f, 0.0f, 1.0f, &shader), E_OUTOFMEMORY);
     EXPECT_EQ(shader, nullptr);
-    EXPECT_EQ(failureLines(), std::vector<std::string>{
-                                  "1 [Kivren] The flat-colour shader for (1, 0, 1) could not be "
-                                  "created on the game's device (HRESULT 0x8007000E)"});
+    EXPECT_EQ(failureLines(),
+              std::vector<std::string>{"[Kivren] The flat-colour shader for (1, 0, 1) could not be "
+                                       "created on the game's device (HRESULT 0x8007000E)"});
 }
 
 TEST_F(ShaderFailure, TheCompilersRefusalIsLoggedWithItsHresultAndMessage) {
@@ -59,7 +53,7 @@ TEST_F(ShaderFailure, TheCompilersRefusalIsLoggedWithItsHresultAndMessage) {
     const std::vector<std::string> lines = failureLines();
     ASSERT_EQ(lines.size(), 1u);
     const std::string start =
-        fmt::format("1 [Kivren] The flat-colour shader for (nan, 0, 1) did not compile (HRESULT "
+        fmt::format("[Kivren] The flat-colour shader for (nan, 0, 1) did not compile (HRESULT "
                     "0x{:08X}): ",
                     static_cast<std::uint32_t>(result));
     EXPECT_EQ(lines[0].substr(0, start.size()), start);

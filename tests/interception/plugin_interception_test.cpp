@@ -69,14 +69,8 @@ protected:
         return 0;
     }
 
-    // ReShade's failure lines (level 1), as "1 <text>".
-    std::vector<std::string> failureLines() {
-        std::vector<std::string> lines;
-        for (const std::string& line : reshade.logLines())
-            if (line.rfind("1 ", 0) == 0)
-                lines.push_back(line);
-        return lines;
-    }
+    // ReShade's failure lines (level 1).
+    std::vector<std::string> failureLines() { return reshade.logLinesAt(1); }
 
     DrawingGame game{sampleMeshes};
     std::vector<std::uint8_t> original;
@@ -147,7 +141,7 @@ TEST_F(PluginInterception, SecondLoadInTheSameMappingLeavesTheDrawsAlone) {
     host->startPlugin();
     EXPECT_EQ(codeBytes(game.drawIndexedCode()), original);
     EXPECT_EQ(failureLines(),
-              std::vector<std::string>{"1 [Kivren] The ID pass cannot intercept draws: the hook "
+              std::vector<std::string>{"[Kivren] The ID pass cannot intercept draws: the hook "
                                        "on DrawIndexed was refused (status: AlreadyCreated, 3)"});
     enterReplay();
     console().run(fmt::format("kivren_custom_pass_add {:x}", hashOf(sampleMeshes[0].sizes)));

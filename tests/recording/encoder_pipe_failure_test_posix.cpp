@@ -32,12 +32,9 @@ TEST(EncoderLaunch, APipeThatCannotBeMadeIsReportedWithTheSystemsCode) {
 
     EXPECT_FALSE(launched);
     EXPECT_FALSE(encoders.hasEncoder(PassKind::Main));
-    std::vector<std::string> failures;
-    for (const std::string& line : StandInReShade::instance().logLines())
-        if (line.rfind("1 ", 0) == 0)
-            failures.push_back(line.substr(2));
-    EXPECT_EQ(failures, std::vector<std::string>{
-                            "[Kivren] CreatePipe failed (error 24: Too many open files)"});
+    EXPECT_EQ(
+        StandInReShade::instance().logLinesAt(1),
+        std::vector<std::string>{"[Kivren] CreatePipe failed (error 24: Too many open files)"});
 }
 
 } // namespace

@@ -57,13 +57,7 @@ protected:
         }
     }
 
-    static std::vector<std::string> failures() {
-        std::vector<std::string> lines;
-        for (const std::string& line : StandInReShade::instance().logLines())
-            if (line.rfind("1 ", 0) == 0)
-                lines.push_back(line.substr(2));
-        return lines;
-    }
+    static std::vector<std::string> failures() { return StandInReShade::instance().logLinesAt(1); }
 
     ScratchFolder scratch;
     std::unique_ptr<EncoderSet> encoders = std::make_unique<EncoderSet>();

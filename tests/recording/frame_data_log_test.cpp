@@ -12,11 +12,7 @@
 namespace {
 
 std::vector<std::string> failures() {
-    std::vector<std::string> lines;
-    for (const std::string& line : StandInReShade::instance().logLines())
-        if (line.rfind("1 ", 0) == 0)
-            lines.push_back(line.substr(2));
-    return lines;
+    return StandInReShade::instance().logLinesAt(1);
 }
 
 TEST(FrameDataLog, EachEntryIsTheLatestWholeRecord) {

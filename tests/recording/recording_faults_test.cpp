@@ -67,7 +67,8 @@ TEST_F(RecordingFixture, MissingFfmpegIsReportedPerPass) {
 }
 
 // The Custom pass gets its first frame in the frame after a Main capture; a
-// recording stopped at once leaves it none.
+// recording stopped at once leaves it none, and the empty file its encoder
+// made (FFmpeg's would be an unreadable 185 bytes) is removed.
 TEST_F(RecordingFixture, APassThatGotNoFrameLeavesNoFile) {
     set("kivren_custom_pass", "1");
     run("kivren_start");

@@ -57,11 +57,7 @@ protected:
 
     static std::vector<std::string> log() { return StandInReShade::instance().logLines(); }
     static std::vector<std::string> logAt(char level) {
-        std::vector<std::string> lines;
-        for (const std::string& line : log())
-            if (line.size() > 2 && line[0] == level)
-                lines.push_back(line.substr(2));
-        return lines;
+        return StandInReShade::instance().logLinesAt(level - '0');
     }
     static std::size_t count(const std::vector<std::string>& lines, const std::string& regex) {
         const std::regex pattern(regex);
